@@ -1,0 +1,20 @@
+// What the generated thunks are made of.
+#ifndef VORNA_JVM_BRIDGE_JNI_FORWARDING_H
+#define VORNA_JVM_BRIDGE_JNI_FORWARDING_H
+
+#include "jni_hooks.h"
+#include "trap.h"
+#include "windows_jni_objects.h"
+#include "windows_va_args.h"
+
+#define MS_ABI __attribute__((ms_abi))
+
+// Runs call(real JNIEnv) on the companion of the Windows thread that owns `env`.
+template <class Call>
+auto forward_env_call(JNIEnv* env, Call&& call)
+{
+    WindowsEnv* windows = windows_env_of(env);
+    return windows->companion.run([&] { return call(windows->real); });
+}
+
+#endif

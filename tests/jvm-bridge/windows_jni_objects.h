@@ -1,0 +1,37 @@
+// The JNIEnv and JavaVM objects the bridge hands to Windows code.
+//
+// Windows code finds its function table through the first pointer of each object, as with the
+// real ones; the tables hold ms_abi thunks (generated from jni.h) that forward to HotSpot.
+#ifndef VORNA_JVM_BRIDGE_WINDOWS_JNI_OBJECTS_H
+#define VORNA_JVM_BRIDGE_WINDOWS_JNI_OBJECTS_H
+
+#include <jni.h>
+
+#include "companion_thread.h"
+
+extern const void* const windows_env_table[];
+extern const void* const windows_vm_table[];
+
+// One per attached Windows thread: its companion is the Java thread HotSpot knows.
+struct WindowsEnv {
+    const void* const* functions = windows_env_table;
+    JNIEnv* real = nullptr;
+    CompanionThread companion;
+};
+
+struct WindowsVM {
+    const void* const* functions = windows_vm_table;
+    JavaVM* real = nullptr;
+};
+
+inline WindowsEnv* windows_env_of(JNIEnv* env)
+{
+    return reinterpret_cast<WindowsEnv*>(env);
+}
+
+inline JavaVM* real_vm_of(JavaVM* vm)
+{
+    return reinterpret_cast<WindowsVM*>(vm)->real;
+}
+
+#endif
