@@ -1,0 +1,79 @@
+package vorna.probe;
+
+import java.io.File;
+import java.lang.management.ManagementFactory;
+import java.util.Arrays;
+import java.util.List;
+import java.util.concurrent.CountDownLatch;
+import java.util.concurrent.TimeUnit;
+import java.util.concurrent.atomic.AtomicInteger;
+
+/**
+ * The Java side of bridge_probe.exe: a main that runs for a while, a lifecycle method called
+ * from another thread meanwhile, a method that throws, and methods that show how arguments
+ * arrived. A failed check throws, so the probe sees it as a pending exception.
+ */
+public final class BridgeProbe {
+    private static final CountDownLatch mainStarted = new CountDownLatch(1);
+    private static final CountDownLatch ticked = new CountDownLatch(1);
+    private static final AtomicInteger ticks = new AtomicInteger();
+    private static final long waitSeconds = 30;
+
+    /** What the last argument-passing call received, read back by the probe. */
+    static String last = "";
+
+    private BridgeProbe() {
+    }
+
+    public static void main(String[] args) throws InterruptedException {
+        System.out.println("java: main(" + Arrays.toString(args) + ") on "
+                + Thread.currentThread().getName());
+        check(Arrays.equals(args, new String[] {"alpha", "beta gr\u00fc\u00df"}),
+                "main got the two arguments");
+        check("loaded".equals(System.getProperty(ProbeAgent.property)),
+                "the agent named by a relative -javaagent: path ran");
+        check(new File("libs/bridge-probe.jar").isFile(),
+                "user.dir is the Windows working directory (" + System.getProperty("user.dir") + ")");
+        String dir = System.getProperty("vorna.probe.dir");
+        check(new File(dir, "libs/bridge-probe.jar").isFile(),
+                "an absolute Windows path in a -D option became a Linux one (" + dir + ")");
+        List<String> options = ManagementFactory.getRuntimeMXBean().getInputArguments();
+        check(options.get(options.size() - 1).equals("-Xrs"),
+                "-Xrs comes last in the VM options " + options);
+        mainStarted.countDown();
+        check(ticked.await(waitSeconds, TimeUnit.SECONDS), "tick() ran while main was running");
+    }
+
+    /** The lifecycle call: the first one waits until main runs, so both must run at once. */
+    public static void tick() throws InterruptedException {
+        if (ticks.incrementAndGet() == 1) {
+            check(mainStarted.await(waitSeconds, TimeUnit.SECONDS), "main started");
+            ticked.countDown();
+        }
+    }
+
+    public static void fail() {
+        throw new IllegalStateException("thrown on purpose by the probe");
+    }
+
+    public static void mix(double d, boolean z, byte b, char c, short s, int i, long j, float f,
+            String[] a, String t) {
+        last = d + "," + z + "," + b + "," + (int) c + "," + s + "," + i + "," + j + "," + f + ","
+                + Arrays.toString(a) + "," + t;
+    }
+
+    public static void floatFirst(float f, long j, String t, double d) {
+        last = f + "," + j + "," + t + "," + d;
+    }
+
+    public static double half(double d) {
+        return d / 2;
+    }
+
+    private static void check(boolean passed, String what) {
+        if (!passed) {
+            throw new IllegalStateException("check failed: " + what);
+        }
+        System.out.println("java: ok " + what);
+    }
+}
