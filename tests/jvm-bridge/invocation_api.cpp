@@ -93,8 +93,10 @@ jint create_java_vm(JavaVM** pvm, void** penv, void* args)
     std::string error;
     const BridgeConfig config = bridge_config(error);
     auto env = std::make_unique<WindowsEnv>();
-    const jint result = error.empty() ? create_on_companion(*env, init_args, config, error)
-                                      : JNI_ERR;
+    jint result = JNI_ERR;
+    if (error.empty()) {
+        result = create_on_companion(*env, init_args, config, error);
+    }
     if (!error.empty()) {
         std::fprintf(stderr, "jvm-bridge: %s\n", error.c_str());
         append_to_creation_record("error", error);
@@ -114,15 +116,18 @@ jint get_default_java_vm_init_args(void* args)
 {
     std::string error;
     const BridgeConfig config = bridge_config(error);
+    jint result = JNI_ERR;
+    if (error.empty()) {
+        CompanionThread companion;
+        result = companion.run([&]() -> jint {
+            const HotSpotLibrary* hotspot = load_hotspot(config.libjvm, error);
+            return hotspot != nullptr ? hotspot->get_default_java_vm_init_args(args) : JNI_ERR;
+        });
+    }
     if (!error.empty()) {
         std::fprintf(stderr, "jvm-bridge: %s\n", error.c_str());
-        return JNI_ERR;
     }
-    CompanionThread companion;
-    return companion.run([&]() -> jint {
-        const HotSpotLibrary* hotspot = load_hotspot(config.libjvm, error);
-        return hotspot != nullptr ? hotspot->get_default_java_vm_init_args(args) : JNI_ERR;
-    });
+    return result;
 }
 
 } // namespace

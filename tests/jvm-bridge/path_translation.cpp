@@ -7,18 +7,28 @@
 
 namespace {
 
+std::string real_path(const std::string& path)
+{
+    char* real = realpath(path.c_str(), nullptr);
+    if (real == nullptr) {
+        return {};
+    }
+    std::string result = real;
+    std::free(real);
+    return result;
+}
+
 std::string resolved(const std::string& path)
 {
-    if (char* real = realpath(path.c_str(), nullptr)) {
-        std::string result = real;
-        std::free(real);
-        return result;
+    std::string real = real_path(path);
+    if (!real.empty()) {
+        return real;
     }
-    // A file that does not exist yet, or a class path wildcard: resolve its directory.
+    // Wine maps a last part that does not exist yet (a log file, say): resolve its directory.
     const size_t slash = path.find_last_of('/');
     if (slash != std::string::npos && slash > 0) {
-        const std::string directory = resolved(path.substr(0, slash));
-        if (directory != path.substr(0, slash)) {
+        const std::string directory = real_path(path.substr(0, slash));
+        if (!directory.empty()) {
             return directory + path.substr(slash);
         }
     }
@@ -47,7 +57,25 @@ std::string linux_path_of(const std::string& windows_path)
     }
     std::vector<WCHAR> wide(length);
     MultiByteToWideChar(CP_ACP, 0, windows_path.c_str(), -1, wide.data(), length);
-    return linux_path_of(wide.data());
+    std::string mapped = linux_path_of(wide.data());
+    if (!mapped.empty()) {
+        return mapped;
+    }
+    // Wine maps no name under a directory that is not there yet: map the directory and
+    // append the rest.
+    const size_t separator = windows_path.find_last_of("\\/");
+    if (separator == std::string::npos || separator + 1 == windows_path.size()) {
+        return {};
+    }
+    std::string parent = windows_path.substr(0, separator);
+    if (parent.empty() || (parent.size() == 2 && parent[1] == ':')) {
+        parent += '\\';
+    }
+    const std::string directory = linux_path_of(parent);
+    if (directory.empty()) {
+        return {};
+    }
+    return directory + (directory.back() == '/' ? "" : "/") + windows_path.substr(separator + 1);
 }
 
 std::string linux_working_directory()

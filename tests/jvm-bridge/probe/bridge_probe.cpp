@@ -96,6 +96,14 @@ jstring new_string(JNIEnv* env, const char* text)
     return thrown(env) ? nullptr : string;
 }
 
+jmethodID static_method(JNIEnv* env, jclass cls, const char* name, const char* signature)
+{
+    const jmethodID method = env->GetStaticMethodID(cls, name, signature);
+    const bool found = !thrown(env) && method != nullptr;
+    report(found, std::string("GetStaticMethodID ") + name + signature);
+    return found ? method : nullptr;
+}
+
 JNIEnv* attach(JavaVM* vm, const char* name)
 {
     JavaVMAttachArgs args{JNI_VERSION_1_6, const_cast<char*>(name), nullptr};
@@ -213,8 +221,8 @@ template <class... Args>
 void check_argument_passing(JNIEnv* env, jclass cls, const char* name, const char* signature,
                             const std::string& expected, Args... args)
 {
-    const jmethodID method = env->GetStaticMethodID(cls, name, signature);
-    if (!report(!thrown(env) && method != nullptr, std::string("GetStaticMethodID ") + name)) {
+    const jmethodID method = static_method(env, cls, name, signature);
+    if (method == nullptr) {
         return;
     }
     const jvalue values[] = {to_jvalue(args)...};
@@ -234,8 +242,8 @@ void check_argument_passing(JNIEnv* env, jclass cls, const char* name, const cha
 
 void check_exception_path(JNIEnv* env, jclass cls)
 {
-    const jmethodID fail = env->GetStaticMethodID(cls, "fail", "()V");
-    if (!report(!thrown(env), "GetStaticMethodID fail")) {
+    const jmethodID fail = static_method(env, cls, "fail", "()V");
+    if (fail == nullptr) {
         return;
     }
     env->CallStaticVoidMethod(cls, fail);
@@ -308,8 +316,8 @@ void check_calls(JNIEnv* env, jclass cls, jobjectArray arguments)
                            jobject{float_first}, jdouble{1e300});
     env->DeleteLocalRef(mix);
     env->DeleteLocalRef(float_first);
-    const jmethodID half = env->GetStaticMethodID(cls, "half", "(D)D");
-    if (!report(!thrown(env), "GetStaticMethodID half")) {
+    const jmethodID half = static_method(env, cls, "half", "(D)D");
+    if (half == nullptr) {
         return;
     }
     const jdouble result = env->functions->CallStaticDoubleMethod(env, cls, half, 5.0);
@@ -318,54 +326,59 @@ void check_calls(JNIEnv* env, jclass cls, jobjectArray arguments)
     check_missing_class(env);
 }
 
-DWORD WINAPI run_main(void* context)
+// Attaches the calling thread as `name`, runs body with the probe's class, and detaches.
+void attached(const Probe& probe, const char* name,
+              const std::function<void(JNIEnv*, jclass)>& body)
 {
-    const Probe& probe = *static_cast<const Probe*>(context);
-    JNIEnv* env = attach(probe.vm, "probe-main");
+    JNIEnv* env = attach(probe.vm, name);
     if (env == nullptr) {
-        return 0;
+        return;
     }
     const jclass cls = find_class(env, probe_class);
-    const jmethodID main = cls != nullptr
-                               ? env->GetStaticMethodID(cls, "main", "([Ljava/lang/String;)V")
-                               : nullptr;
-    if (report(!thrown(env) && main != nullptr, "FindClass and GetStaticMethodID of main")) {
+    if (report(cls != nullptr, std::string("FindClass ") + probe_class + " on " + name)) {
+        body(env, cls);
+        env->DeleteLocalRef(cls);
+    }
+    detach(probe.vm, name);
+}
+
+DWORD WINAPI run_main(void* context)
+{
+    attached(*static_cast<const Probe*>(context), "probe-main", [](JNIEnv* env, jclass cls) {
+        const jmethodID main = static_method(env, cls, "main", "([Ljava/lang/String;)V");
         const jobjectArray arguments = main_arguments(env, {"alpha", "beta gr\u00fc\u00df"});
-        report(arguments != nullptr, "NewObjectArray, NewStringUTF, SetObjectArrayElement");
+        if (!report(arguments != nullptr, "NewObjectArray, NewStringUTF, SetObjectArrayElement") ||
+            main == nullptr) {
+            return;
+        }
         env->CallStaticVoidMethod(cls, main, arguments);
         check_call(env, "main ran, with tick() called from another thread meanwhile");
         check_calls(env, cls, arguments);
         env->DeleteLocalRef(arguments);
-        env->DeleteLocalRef(cls);
-    }
-    detach(probe.vm, "probe-main");
+    });
     return 0;
 }
 
 DWORD WINAPI run_lifecycle(void* context)
 {
-    const Probe& probe = *static_cast<const Probe*>(context);
-    JNIEnv* env = attach(probe.vm, "probe-lifecycle");
-    if (env == nullptr) {
-        return 0;
-    }
-    const jclass cls = find_class(env, probe_class);
-    const jmethodID tick = cls != nullptr ? env->GetStaticMethodID(cls, "tick", "()V") : nullptr;
-    if (report(!thrown(env) && tick != nullptr, "FindClass and GetStaticMethodID of tick")) {
-        env->CallStaticVoidMethod(cls, tick);
-        if (check_call(env, "tick() while main runs")) {
-            // Two Windows threads handing calls over at once.
-            constexpr int calls = 1000;
-            bool clean = true;
-            for (int i = 0; i < calls && clean; ++i) {
-                env->CallStaticVoidMethod(cls, tick);
-                clean = !thrown(env);
-            }
-            report(clean, std::to_string(calls) + " more calls of tick()");
+    attached(*static_cast<const Probe*>(context), "probe-lifecycle", [](JNIEnv* env, jclass cls) {
+        const jmethodID tick = static_method(env, cls, "tick", "()V");
+        if (tick == nullptr) {
+            return;
         }
-        env->DeleteLocalRef(cls);
-    }
-    detach(probe.vm, "probe-lifecycle");
+        env->CallStaticVoidMethod(cls, tick);
+        if (!check_call(env, "tick() while main runs")) {
+            return;
+        }
+        // Two Windows threads handing calls over at once.
+        constexpr int calls = 1000;
+        bool clean = true;
+        for (int i = 0; i < calls && clean; ++i) {
+            env->CallStaticVoidMethod(cls, tick);
+            clean = !thrown(env);
+        }
+        report(clean, std::to_string(calls) + " more calls of tick()");
+    });
     return 0;
 }
 
@@ -384,9 +397,10 @@ int main()
     // As the launcher does: the working directory first, then paths relative to it.
     SetCurrentDirectoryA(probe.directory.c_str());
     probe.options = {
-        "-Djava.class.path=" + probe.directory + "\\libs\\bridge-probe.jar",
+        "-Djava.class.path=" + probe.directory + "\\libs\\bridge-probe.jar;libs\\bridge-probe.jar",
         "-javaagent:libs/bridge-probe.jar",
         "-Dvorna.probe.dir=" + probe.directory,
+        "-Dvorna.probe.log=" + probe.directory + "\\logs\\probe.log",
         "-Xmx64m",
     };
     const std::string dll = probe.directory + "\\jvm.dll";

@@ -34,9 +34,15 @@ public final class BridgeProbe {
                 "the agent named by a relative -javaagent: path ran");
         check(new File("libs/bridge-probe.jar").isFile(),
                 "user.dir is the Windows working directory (" + System.getProperty("user.dir") + ")");
+        for (String entry : System.getProperty("java.class.path").split(File.pathSeparator)) {
+            check(new File(entry).isFile(), "class path entry " + entry + " is a Linux path");
+        }
         String dir = System.getProperty("vorna.probe.dir");
         check(new File(dir, "libs/bridge-probe.jar").isFile(),
                 "an absolute Windows path in a -D option became a Linux one (" + dir + ")");
+        File log = new File(System.getProperty("vorna.probe.log"));
+        check(log.getParentFile().getParentFile().equals(new File(dir)),
+                "so did one in a directory not made yet (" + log + ")");
         List<String> options = ManagementFactory.getRuntimeMXBean().getInputArguments();
         check(options.get(options.size() - 1).equals("-Xrs"),
                 "-Xrs comes last in the VM options " + options);
