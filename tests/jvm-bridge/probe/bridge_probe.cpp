@@ -104,11 +104,13 @@ jmethodID static_method(JNIEnv* env, jclass cls, const char* name, const char* s
     return found ? method : nullptr;
 }
 
-JNIEnv* attach(JavaVM* vm, const char* name)
+// Gives the Java thread `name` as its name when java_name is set, else no attach arguments.
+JNIEnv* attach(JavaVM* vm, const char* name, bool java_name)
 {
     JavaVMAttachArgs args{JNI_VERSION_1_6, const_cast<char*>(name), nullptr};
     JNIEnv* env = nullptr;
-    const jint result = vm->AttachCurrentThread(reinterpret_cast<void**>(&env), &args);
+    const jint result =
+        vm->AttachCurrentThread(reinterpret_cast<void**>(&env), java_name ? &args : nullptr);
     return report(result == JNI_OK && env != nullptr,
                   std::string("AttachCurrentThread as ") + name + " (" + std::to_string(result) +
                       ")")
@@ -198,21 +200,29 @@ jvalue to_jvalue(jfloat v) { jvalue j; j.f = v; return j; }
 jvalue to_jvalue(jdouble v) { jvalue j; j.d = v; return j; }
 jvalue to_jvalue(jobject v) { jvalue j; j.l = v; return j; }
 
+// The text of `string`, just returned by a call, which it releases.
+std::string utf_chars(JNIEnv* env, jstring string)
+{
+    if (thrown(env) || string == nullptr) {
+        return "no string";
+    }
+    const char* chars = env->GetStringUTFChars(string, nullptr);
+    if (thrown(env) || chars == nullptr) {
+        return "no string";
+    }
+    std::string text = chars;
+    env->ReleaseStringUTFChars(string, chars);
+    env->DeleteLocalRef(string);
+    return text;
+}
+
 std::string last_arguments(JNIEnv* env, jclass cls)
 {
     const jfieldID field = env->GetStaticFieldID(cls, "last", "Ljava/lang/String;");
     if (thrown(env)) {
         return "no field last";
     }
-    auto text = static_cast<jstring>(env->GetStaticObjectField(cls, field));
-    const char* chars = env->GetStringUTFChars(text, nullptr);
-    if (thrown(env)) {
-        return "no string in last";
-    }
-    std::string result = chars;
-    env->ReleaseStringUTFChars(text, chars);
-    env->DeleteLocalRef(text);
-    return result;
+    return utf_chars(env, static_cast<jstring>(env->GetStaticObjectField(cls, field)));
 }
 
 // Calls a static void method through its ..., va_list and jvalue[] forms, each of which the
@@ -258,6 +268,18 @@ void check_exception_path(JNIEnv* env, jclass cls)
            "a throwing method: ExceptionCheck, ExceptionOccurred gives the IllegalStateException, "
            "ExceptionDescribe, ExceptionClear");
     env->DeleteLocalRef(expected);
+    // As the launcher describes an exception in its log.
+    const jclass throwable = find_class(env, "java/lang/Throwable");
+    const jmethodID to_string =
+        throwable != nullptr ? env->GetMethodID(throwable, "toString", "()Ljava/lang/String;")
+                             : nullptr;
+    const std::string text =
+        !thrown(env) && to_string != nullptr
+            ? utf_chars(env, static_cast<jstring>(env->CallObjectMethod(exception, to_string)))
+            : "no toString";
+    report(text == "java.lang.IllegalStateException: thrown on purpose by the probe",
+           "GetMethodID and CallObjectMethod of its toString: " + text);
+    env->DeleteLocalRef(throwable);
     env->DeleteLocalRef(exception);
 }
 
@@ -327,10 +349,10 @@ void check_calls(JNIEnv* env, jclass cls, jobjectArray arguments)
 }
 
 // Attaches the calling thread as `name`, runs body with the probe's class, and detaches.
-void attached(const Probe& probe, const char* name,
+void attached(const Probe& probe, const char* name, bool java_name,
               const std::function<void(JNIEnv*, jclass)>& body)
 {
-    JNIEnv* env = attach(probe.vm, name);
+    JNIEnv* env = attach(probe.vm, name, java_name);
     if (env == nullptr) {
         return;
     }
@@ -342,43 +364,50 @@ void attached(const Probe& probe, const char* name,
     detach(probe.vm, name);
 }
 
-DWORD WINAPI run_main(void* context)
+void run_java_main(JNIEnv* env, jclass cls)
 {
-    attached(*static_cast<const Probe*>(context), "probe-main", [](JNIEnv* env, jclass cls) {
-        const jmethodID main = static_method(env, cls, "main", "([Ljava/lang/String;)V");
-        const jobjectArray arguments = main_arguments(env, {"alpha", "beta gr\u00fc\u00df"});
-        if (!report(arguments != nullptr, "NewObjectArray, NewStringUTF, SetObjectArrayElement") ||
-            main == nullptr) {
-            return;
-        }
-        env->CallStaticVoidMethod(cls, main, arguments);
-        check_call(env, "main ran, with tick() called from another thread meanwhile");
-        check_calls(env, cls, arguments);
-        env->DeleteLocalRef(arguments);
-    });
+    const jmethodID main = static_method(env, cls, "main", "([Ljava/lang/String;)V");
+    const jobjectArray arguments = main_arguments(env, {"alpha", "beta gr\u00fc\u00df"});
+    if (!report(arguments != nullptr, "NewObjectArray, NewStringUTF, SetObjectArrayElement") ||
+        main == nullptr) {
+        return;
+    }
+    env->CallStaticVoidMethod(cls, main, arguments);
+    check_call(env, "main ran, with tick() called from another thread meanwhile");
+    check_calls(env, cls, arguments);
+    env->DeleteLocalRef(arguments);
+}
+
+void run_lifecycle_calls(JNIEnv* env, jclass cls)
+{
+    const jmethodID tick = static_method(env, cls, "tick", "()V");
+    if (tick == nullptr) {
+        return;
+    }
+    env->CallStaticVoidMethod(cls, tick);
+    if (!check_call(env, "tick() while main runs")) {
+        return;
+    }
+    // Two Windows threads handing calls over at once.
+    constexpr int calls = 1000;
+    bool clean = true;
+    for (int i = 0; i < calls && clean; ++i) {
+        env->CallStaticVoidMethod(cls, tick);
+        clean = !thrown(env);
+    }
+    report(clean, std::to_string(calls) + " more calls of tick()");
+}
+
+DWORD WINAPI main_thread(void* context)
+{
+    attached(*static_cast<const Probe*>(context), "probe-main", true, &run_java_main);
     return 0;
 }
 
-DWORD WINAPI run_lifecycle(void* context)
+// Attaches without arguments, as the launcher's lifecycle calls do.
+DWORD WINAPI lifecycle_thread(void* context)
 {
-    attached(*static_cast<const Probe*>(context), "probe-lifecycle", [](JNIEnv* env, jclass cls) {
-        const jmethodID tick = static_method(env, cls, "tick", "()V");
-        if (tick == nullptr) {
-            return;
-        }
-        env->CallStaticVoidMethod(cls, tick);
-        if (!check_call(env, "tick() while main runs")) {
-            return;
-        }
-        // Two Windows threads handing calls over at once.
-        constexpr int calls = 1000;
-        bool clean = true;
-        for (int i = 0; i < calls && clean; ++i) {
-            env->CallStaticVoidMethod(cls, tick);
-            clean = !thrown(env);
-        }
-        report(clean, std::to_string(calls) + " more calls of tick()");
-    });
+    attached(*static_cast<const Probe*>(context), "probe-lifecycle", false, &run_lifecycle_calls);
     return 0;
 }
 
@@ -425,8 +454,8 @@ int main()
                    JNI_EDETACHED,
                "GetEnv on a thread never attached says JNI_EDETACHED");
         const HANDLE workers[] = {
-            CreateThread(nullptr, 0, &run_main, &probe, 0, nullptr),
-            CreateThread(nullptr, 0, &run_lifecycle, &probe, 0, nullptr),
+            CreateThread(nullptr, 0, &main_thread, &probe, 0, nullptr),
+            CreateThread(nullptr, 0, &lifecycle_thread, &probe, 0, nullptr),
         };
         report(WaitForMultipleObjects(2, workers, TRUE, wait_ms) == WAIT_OBJECT_0,
                "the main and lifecycle threads finished");
