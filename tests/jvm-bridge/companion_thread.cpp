@@ -9,8 +9,8 @@ namespace {
 
 // HotSpot's own threads get this much; the companion runs Java code, Java main included.
 constexpr size_t stack_size = 8u << 20;
-// Most JNI calls finish within a few microseconds: spinning that long saves the futex round
-// trips a sleeping handover costs (about 35 us a call against under 1 us).
+// Most JNI calls finish within a few microseconds: spinning that long spares most calls the
+// futex round trips of a sleeping handover, which cost tens of microseconds.
 constexpr std::chrono::microseconds spin_time{20};
 
 void fail(const char* what, int error)

@@ -20,8 +20,6 @@
 #include "trap.h"
 #include "windows_jni_objects.h"
 
-#define MS_ABI __attribute__((ms_abi))
-
 namespace {
 
 WindowsVM windows_vm;

@@ -7,8 +7,6 @@
 #include "windows_jni_objects.h"
 #include "windows_va_args.h"
 
-#define MS_ABI __attribute__((ms_abi))
-
 // Runs call(real JNIEnv) on the companion of the Windows thread that owns `env`.
 template <class Call>
 auto forward_env_call(JNIEnv* env, Call&& call)

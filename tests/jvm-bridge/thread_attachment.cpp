@@ -12,7 +12,7 @@
 
 namespace {
 
-// pthread keys work on Wine threads; __thread variables read back null in ms_abi code.
+// The calling Windows thread's WindowsEnv, under a pthread key: Wine threads are pthreads.
 pthread_key_t env_key;
 pthread_once_t env_key_once = PTHREAD_ONCE_INIT;
 

@@ -9,6 +9,9 @@
 
 #include "companion_thread.h"
 
+// The Windows x64 calling convention, which Windows code calls these tables and exports with.
+#define MS_ABI __attribute__((ms_abi))
+
 extern const void* const windows_env_table[];
 extern const void* const windows_vm_table[];
 
