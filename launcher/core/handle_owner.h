@@ -1,0 +1,29 @@
+#pragma once
+
+#include <windows.h>
+
+// Owns one Win32 handle and closes it with the function that belongs to its kind.
+template <typename Handle, auto Close>
+class HandleOwner {
+public:
+    HandleOwner() = default;
+    explicit HandleOwner(Handle handle) : handle_(handle) {}
+    ~HandleOwner() { reset(); }
+    HandleOwner(const HandleOwner&) = delete;
+    HandleOwner& operator=(const HandleOwner&) = delete;
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void reset() {
+        if (handle_ != nullptr) {
+            Close(handle_);
+            handle_ = nullptr;
+        }
+    }
+
+private:
+    Handle handle_ = nullptr;
+};
+
+using ServiceHandle = HandleOwner<SC_HANDLE, &CloseServiceHandle>;
+using KernelHandle = HandleOwner<HANDLE, &CloseHandle>;

@@ -1,0 +1,98 @@
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/process_state.h"
+#include "core/registry_text.h"
+#include "core/text_copy.h"
+#include "core/usage.h"
+#include "diagnostics/log_writer.h"
+#include "service/service_main.h"
+#include "servicectl/service_commands.h"
+#include "servicectl/service_install.h"
+
+namespace {
+
+// The install path read is bounded at 99 characters; the data directory gets room for a full path.
+const char launcherKey[] = "SOFTWARE\\Ardilux\\VORNA";
+
+const DWORD installPathCapacity = 100;
+const DWORD dataPathCapacity = MAX_PATH;
+
+struct Command {
+    const char* argument;
+    void (*run)(const char* argument);
+};
+
+// Tested in this order, each against the whole first argument, case-sensitively.
+const Command commands[] = {
+    {"/i", [](const char*) { installService(); }},
+    {"/u", [](const char*) { uninstallService(); }},
+    {"/start", sendServiceCommand},
+    {"/stop", sendServiceCommand},
+    {"/pause", sendServiceCommand},
+    {"/cont", sendServiceCommand},
+    {"/check", sendServiceCommand},
+};
+
+const Command* findCommand(const char* argument) {
+    for (const Command& command : commands) {
+        if (std::strcmp(command.argument, argument) == 0) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // The locks come first: every later step may log.
+    InitializeCriticalSection(&logLock);
+    InitializeCriticalSection(&configLock);
+    InitializeCriticalSection(&statusLock);
+
+    std::string text;
+    if (readRegistryText(launcherKey, "InstallPath", installPathCapacity, text) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "Error: could not read Install Path from registry.");
+        return 1;
+    }
+    installPath = copyText(text);
+    if (readRegistryText(launcherKey, "DataPath", dataPathCapacity, text) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "Error: could not read Data Path from registry.");
+        return 1;
+    }
+    dataPath = copyText(text);
+    logPath = copyText(std::string(dataPath) + "log\\vorna-launcher.log");
+    std::fprintf(stderr, "logPath == %s\n", logPath);
+
+    char serviceName[] = "VORNA";
+    SERVICE_TABLE_ENTRYA serviceTable[] = {{serviceName, serviceMain}, {nullptr, nullptr}};
+    if (StartServiceCtrlDispatcherA(serviceTable)) {
+        writeLog("VORN Service Shutdown");
+        return 0;
+    }
+    DWORD code = GetLastError();
+    if (code != ERROR_FAILED_SERVICE_CONTROLLER_CONNECT) {
+        writeLog("StartServiceCtrlDispatcher failure, error code = %d\n", static_cast<int>(code));
+        return 2;
+    }
+
+    consoleMode = true;
+    printBanner();
+    if (argc > 1) {
+        if (const Command* command = findCommand(argv[1])) {
+            command->run(argv[1]);
+            return 0;
+        }
+        if (std::strcmp(argv[1], "/d") != 0) {
+            printUsage(argv[0]);
+            return 3;
+        }
+        debugLevel = (argc > 2 && std::strcmp(argv[2], "/d") == 0) ? 2 : 1;
+    }
+    serviceMain(static_cast<DWORD>(argc), argv);
+    return 0;
+}

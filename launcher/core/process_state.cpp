@@ -1,0 +1,28 @@
+#include "core/process_state.h"
+
+char* installPath = nullptr;
+char* dataPath = nullptr;
+char* logPath = nullptr;
+bool consoleMode = false;
+int debugLevel = 0;
+
+CRITICAL_SECTION logLock;
+FILE* logFile = nullptr;
+CRITICAL_SECTION configLock;
+std::map<std::string, std::string>* configOptions = nullptr;
+
+SERVICE_STATUS_HANDLE serviceStatusHandle = nullptr;
+CRITICAL_SECTION statusLock;
+SERVICE_STATUS serviceStatus = {};
+DWORD nextCheckPoint = 1;
+std::atomic<bool> keepRunning{true};
+std::atomic<bool> servicePaused{false};
+HANDLE shutdownEvent = nullptr;
+
+char* jvmDllPath = nullptr;
+LaunchRecord launchRecord = {};
+JavaVM* jvm = nullptr;
+HANDLE jvmCreatedEvent = nullptr;
+HANDLE mainStartedEvent = nullptr;
+HANDLE jvmThread = nullptr;
+

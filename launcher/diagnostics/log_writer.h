@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+
+// Appends one timestamped line to the log file; callable from any thread. The format must not
+// end in a newline: the line end is added here.
+void writeLog(const char* format, ...);
+
+// Writes the line prefix "dd.mm.yyyy HH:MM:SS [VORNA] " for the given local time; returns its
+// length (0 when it does not fit).
+std::size_t formatLogTimestamp(const std::tm& localTime, char* buffer, std::size_t capacity);

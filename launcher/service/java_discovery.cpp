@@ -1,0 +1,134 @@
+#include "service/java_discovery.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/config_option.h"
+#include "core/process_state.h"
+#include "core/registry_text.h"
+#include "core/text_copy.h"
+#include "diagnostics/log_writer.h"
+#include "service/vm_options.h"
+
+namespace {
+
+// Where installed runtimes register, searched in this order. The legacy keys of Java 8 and
+// earlier keep the VM of a JDK in its "jre" folder; Java 9 and later keep it in the home itself.
+struct JavaRegistration {
+    const char* kind;
+    const char* key;
+    bool vmUnderJre;
+};
+
+const JavaRegistration registrations[] = {
+    {"JDK", "SOFTWARE\\JavaSoft\\Java Development Kit", true},
+    {"JRE", "SOFTWARE\\JavaSoft\\Java Runtime Environment", false},
+    {"JDK", "SOFTWARE\\JavaSoft\\JDK", false},
+    {"JRE", "SOFTWARE\\JavaSoft\\JRE", false},
+};
+
+const DWORD versionCapacity = 20;
+const DWORD javaHomeCapacity = 100;
+const char* const vmLibraryFolders[] = {"\\bin\\server\\jvm.dll", "\\bin\\client\\jvm.dll"};
+
+void consolePrint(const char* format, const char* argument) {
+    if (consoleMode) {
+        std::fprintf(stderr, format, argument);
+    }
+}
+
+const JavaRegistration* findRegistration(std::string& version) {
+    for (const JavaRegistration& registration : registrations) {
+        if (readRegistryText(registration.key, "CurrentVersion", versionCapacity, version) == ERROR_SUCCESS) {
+            return &registration;
+        }
+    }
+    return nullptr;
+}
+
+bool findVmLibrary(const std::string& javaHome, std::string& path) {
+    for (const char* folder : vmLibraryFolders) {
+        std::string candidate = javaHome + folder;
+        if (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            path = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+void fillLaunchRecord(const std::string& classPath, const std::vector<std::string>& options) {
+    JavaVMOption* vmOptions = new JavaVMOption[options.size()]();
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        vmOptions[i].optionString = copyText(options[i]);
+    }
+    launchRecord.classPath = copyText(classPath);
+    launchRecord.mainClassName = "de/ardilux/vorna/Vorna";
+    launchRecord.vmArgs.version = JNI_VERSION_1_6;
+    launchRecord.vmArgs.nOptions = static_cast<jint>(options.size());
+    launchRecord.vmArgs.options = vmOptions;
+    launchRecord.vmArgs.ignoreUnrecognized = JNI_FALSE;
+    launchRecord.argc = 2;
+    launchRecord.argv = new char*[2]{installPath, dataPath};
+}
+
+}  // namespace
+
+bool prepareJavaLaunch(DWORD& exitCode) {
+    std::string version;
+    const JavaRegistration* registration = findRegistration(version);
+    if (registration == nullptr) {
+        writeLog("Error: no JRE or JDK found.");
+        consolePrint("%s", "Error: no JRE or JDK found.\n");
+        exitCode = NO_ERROR;
+        return false;
+    }
+    consolePrint("Java Version:\t\t%s\n", version.c_str());
+
+    std::string javaHome;
+    std::string versionKey = std::string(registration->key) + "\\" + version;
+    LSTATUS status = readRegistryText(versionKey.c_str(), "JavaHome", javaHomeCapacity, javaHome);
+    if (status != ERROR_SUCCESS) {
+        writeLog("Error: JavaHome for %s %s not found.", registration->kind, version.c_str());
+        if (consoleMode) {
+            std::fprintf(stderr, "Error: JavaHome for %s %s not found.", registration->kind, version.c_str());
+        }
+        exitCode = static_cast<DWORD>(status);
+        return false;
+    }
+    if (registration->vmUnderJre) {
+        javaHome += "\\jre";
+    }
+    consolePrint("Java Home:\t\t%s\n", javaHome.c_str());
+
+    std::string vmLibrary;
+    if (!findVmLibrary(javaHome, vmLibrary)) {
+        writeLog("Error: %s JVM DLL not found.", registration->kind);
+        consolePrint("Error: %s JVM DLL not found.", registration->kind);
+        exitCode = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    jvmDllPath = copyText(vmLibrary);
+    consolePrint("Using JRE DLL:\t\t%s\n", jvmDllPath);
+
+    std::string classPath = std::string(installPath) + "vorna.jar";
+    std::string heapSize = "512M";
+    char* configured = nullptr;
+    if (getConfigOption("memsize", &configured)) {
+        heapSize = configured;
+        delete[] configured;
+    }
+    std::vector<std::string> options = vmOptionStrings(classPath, heapSize, debugLevel >= 1);
+    consolePrint("Classpath option:\t%s\n", options[0].c_str());
+    if (!isValidHeapSize(heapSize)) {
+        writeLog("Invalid size specification %s. Exiting.", heapSize.c_str());
+        consolePrint("Error: Invalid size specification %s.", heapSize.c_str());
+        exitCode = NO_ERROR;
+        return false;
+    }
+    consolePrint("Memory option:\t\t%s\n", options[1].c_str());
+
+    fillLaunchRecord(classPath, options);
+    return true;
+}

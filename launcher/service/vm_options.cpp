@@ -1,0 +1,23 @@
+#include "service/vm_options.h"
+
+bool isValidHeapSize(const std::string& heapSize) {
+    return !heapSize.empty() && (heapSize.back() == 'M' || heapSize.back() == 'G');
+}
+
+std::vector<std::string> vmOptionStrings(const std::string& classPath, const std::string& heapSize, bool debug) {
+    std::vector<std::string> options = {
+        "-Djava.class.path=" + classPath,
+        "-Xmx" + heapSize,
+        "-javaagent:libs/spring-instrument-4.1.5.RELEASE.jar",
+    };
+    if (debug) {
+        options.insert(options.end(), {
+                                          "-Xdebug",
+                                          "-Xrunjdwp:transport=dt_socket,server=y,address=8000,suspend=n",
+                                          "-XX:+PrintGCDetails",
+                                          "-XX:+PrintConcurrentLocks",
+                                          "-XX:+HeapDumpOnOutOfMemoryError",
+                                      });
+    }
+    return options;
+}

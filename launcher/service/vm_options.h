@@ -1,0 +1,13 @@
+#pragma once
+
+// The Java VM's option list. Portable code: no Win32 or JNI call.
+
+#include <string>
+#include <vector>
+
+// The heap size setting passes when it ends in "M" or "G" (upper case); nothing else is examined.
+bool isValidHeapSize(const std::string& heapSize);
+
+// The VM options in the order the VM receives them: class path, heap limit and agent, then, for a
+// debugging run, the Java debug wire protocol on port 8000 and the diagnostics options.
+std::vector<std::string> vmOptionStrings(const std::string& classPath, const std::string& heapSize, bool debug);

@@ -1,0 +1,93 @@
+#include "servicectl/service_install.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/handle_owner.h"
+
+namespace {
+
+const char ruleLine[] = "=======================================================================\n";
+
+// Every result message ends with the rule line, in the same write.
+void printResult(const char* message) {
+    std::fprintf(stderr, "%s%s", message, ruleLine);
+}
+
+void printFailure(const char* context) {
+    DWORD code = GetLastError();
+    std::fprintf(stderr, "%s:\t%d\n%s", context, static_cast<int>(code), ruleLine);
+}
+
+// The executable's own path, quoted so that a path with blanks cannot be read as a shorter
+// program path followed by arguments. A path that does not fit MAX_PATH is refused.
+bool quotedModulePath(std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    if (length == 0) {
+        return false;
+    }
+    if (length >= MAX_PATH) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
+    path = "\"" + std::string(buffer, length) + "\"";
+    return true;
+}
+
+}  // namespace
+
+void installService() {
+    std::fprintf(stderr, "Installing service...\t\t");
+
+    std::string imagePath;
+    if (!quotedModulePath(imagePath)) {
+        printFailure("failed (GetModuleFileName)");
+        return;
+    }
+    ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager) {
+        printFailure("failed (OpenSCManager)");
+        return;
+    }
+    ServiceHandle service(CreateServiceA(manager.get(), "VORNA", "VORNA", SERVICE_ALL_ACCESS,
+                                         SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                         imagePath.c_str(), nullptr, nullptr, "nsi\0", nullptr, nullptr));
+    if (!service) {
+        printFailure("failed (CreateService)");
+        return;
+    }
+    char descriptionText[] = "Ardilux Keltranes Server";
+    SERVICE_DESCRIPTIONA description = {descriptionText};
+    if (!ChangeServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, &description)) {
+        printFailure("failed (ChangeServiceConfig2)");
+    }
+    service.reset();
+    manager.reset();
+    printResult("done.\n");
+}
+
+void uninstallService() {
+    std::fprintf(stderr, "Uninstalling service...\t\t");
+
+    ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager) {
+        printFailure("failed (OpenSCManager)");
+        return;
+    }
+    ServiceHandle service(OpenServiceA(manager.get(), "VORNA", SERVICE_ALL_ACCESS));
+    if (!service) {
+        printFailure("failed (OpenService)");
+        return;
+    }
+    // A failed deletion has no message of its own.
+    if (!DeleteService(service.get())) {
+        printFailure("failed (OpenService)");
+        return;
+    }
+    service.reset();
+    manager.reset();
+    printResult("done.\n");
+}

@@ -1,0 +1,35 @@
+#include "servicectl/service_status_query.h"
+
+#include <cstdio>
+
+#include "core/handle_owner.h"
+#include "core/process_state.h"
+#include "diagnostics/system_error.h"
+
+bool checkServiceState(SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD bytesNeeded = 0;
+    if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<LPBYTE>(&status), sizeof status,
+                              &bytesNeeded)) {
+        DWORD code = GetLastError();
+        std::fprintf(stderr, "failed (QueryServiceStatusEx): ");
+        printSystemError(code);
+        return false;
+    }
+    if (status.dwCurrentState == SERVICE_STOPPED) {
+        if (debugLevel >= 1) {
+            std::fprintf(stderr, "Service is stopped\n");
+        }
+        return false;
+    }
+    if (debugLevel >= 1) {
+        std::fprintf(stderr, "Service is not stopped\n");
+    }
+    return true;
+}
+
+bool isServiceRunning() {
+    ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ServiceHandle service(OpenServiceA(manager.get(), "VORNA", SERVICE_QUERY_STATUS | SERVICE_INTERROGATE));
+    return manager && service && checkServiceState(service.get());
+}
