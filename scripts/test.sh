@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds both presets and runs every test: the portable code natively under ASan and UBSan, and
+# the Windows exe, its unit tests and its end-to-end tests under Wine with the real Java VM.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+cmake --preset native
+cmake --build --preset native
+ctest --preset native
+
+cmake --preset windows
+cmake --build --preset windows
+
+# ctest's rig tests shut the run's prefix down themselves; this catches an interrupted run.
+prefix="$PWD/build/windows/wine/prefix"
+trap '[ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null; true' EXIT
+ctest --preset windows "$@"

@@ -1,0 +1,127 @@
+package de.ardilux.vorna;
+
+import java.io.IOException;
+import java.io.InputStream;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.nio.file.Paths;
+import java.nio.file.StandardOpenOption;
+import java.time.Instant;
+import java.util.Properties;
+import java.util.concurrent.CountDownLatch;
+import java.util.concurrent.TimeUnit;
+
+/**
+ * What the test applications share: the record of every call they receive, written line by line
+ * into "events.txt" of the data directory, and the behaviour that a test asks of them through
+ * "behaviour.properties" there.
+ *
+ * The launcher hands over Windows paths. When the VM does not run on Windows (the tests run it
+ * under Wine), those paths are found through the location of the application's own jar, which
+ * lies in the installation directory.
+ */
+final class TestRecord {
+    private static final CountDownLatch ready = new CountDownLatch(1);
+    private static Path events;
+    private static Properties behaviour = new Properties();
+
+    private TestRecord() {}
+
+    static void start(String[] args) {
+        long enteredMicros = micros(Instant.now());
+        try {
+            Path data = hostPath(args[0], args[1]);
+            events = data.resolve("events.txt");
+            Path behaviourFile = data.resolve("behaviour.properties");
+            if (Files.exists(behaviourFile)) {
+                try (InputStream in = Files.newInputStream(behaviourFile)) {
+                    behaviour.load(in);
+                }
+            }
+        } catch (IOException | RuntimeException e) {
+            System.err.println("test application cannot record: " + e);
+        }
+        StringBuilder line = new StringBuilder("main\t").append(args.length);
+        for (String arg : args) {
+            line.append('\t').append(arg);
+        }
+        record(line.toString());
+        record("entered\t" + enteredMicros);
+        ready.countDown();
+    }
+
+    /** Waits until main has set up the record, so that early lifecycle calls are not lost. */
+    static void awaitStart() {
+        try {
+            ready.await(10, TimeUnit.SECONDS);
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
+        }
+    }
+
+    static synchronized void record(String line) {
+        if (events == null) {
+            return;
+        }
+        try {
+            Files.write(events, (line + "\n").getBytes(StandardCharsets.UTF_8),
+                    StandardOpenOption.CREATE, StandardOpenOption.APPEND);
+        } catch (IOException e) {
+            System.err.println("test application cannot record: " + e);
+        }
+    }
+
+    /** Acts as behaviour.properties asks for the call: "return" (the default), "throw",
+     * "delay:MS" (then return) or "hang" (never return). */
+    static void behave(String call) {
+        String action = behaviour.getProperty(call, "return");
+        if (action.equals("throw")) {
+            record(call + "-throws");
+            throw new IllegalStateException("test application was asked to throw from " + call);
+        }
+        if (action.startsWith("delay:")) {
+            sleep(Long.parseLong(action.substring("delay:".length())));
+        } else if (action.equals("hang")) {
+            sleep(Long.MAX_VALUE);
+        }
+    }
+
+    static String behaviourOf(String call) {
+        return behaviour.getProperty(call, "");
+    }
+
+    private static void sleep(long millis) {
+        try {
+            Thread.sleep(millis);
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
+        }
+    }
+
+    private static long micros(Instant instant) {
+        return instant.getEpochSecond() * 1_000_000L + instant.getNano() / 1_000L;
+    }
+
+    private static Path hostPath(String installDirectory, String windowsPath) {
+        if (System.getProperty("os.name").startsWith("Windows")) {
+            return Paths.get(windowsPath);
+        }
+        Path jarDirectory = Paths.get(System.getProperty("java.class.path").split(java.io.File.pathSeparator)[0])
+                .toAbsolutePath().getParent();
+        Path driveRoot = jarDirectory;
+        for (int i = 0; i < windowsSegments(installDirectory).length; i++) {
+            driveRoot = driveRoot.getParent();
+        }
+        Path path = driveRoot;
+        for (String segment : windowsSegments(windowsPath)) {
+            path = path.resolve(segment);
+        }
+        return path;
+    }
+
+    private static String[] windowsSegments(String windowsPath) {
+        String withoutDrive = windowsPath.replaceFirst("^[A-Za-z]:", "");
+        return java.util.Arrays.stream(withoutDrive.split("[\\\\/]+")).filter(s -> !s.isEmpty()).toArray(String[]::new);
+    }
+}

@@ -1,0 +1,200 @@
+"""Installations of the launcher and Java runtimes inside the rig's prefix, the way an installer
+would leave them: files under C:\\ and the registry values that point at them."""
+
+import shutil
+from dataclasses import dataclass, field
+from pathlib import Path
+
+from winerig import DEFAULT_INSTALL, SERVICE_NAME, Result, Rig, reg_string
+
+AGENT_JAR = "spring-instrument-4.1.5.RELEASE.jar"
+LOG_NAME = "log\\vorna-launcher.log"
+
+LEGACY_JDK_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\Java Development Kit"
+LEGACY_JRE_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\Java Runtime Environment"
+JDK_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\JDK"
+JRE_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\JRE"
+
+
+@dataclass
+class Installation:
+    rig: Rig
+    install: str = DEFAULT_INSTALL
+    data: str = None
+    exe_name: str = "vorna-launcher.exe"
+
+    def __post_init__(self):
+        if self.data is None:
+            self.data = self.install + "data\\"
+
+    @property
+    def exe(self):
+        return self.install + self.exe_name
+
+    @property
+    def log_path(self):
+        return self.rig.host_path(self.data + LOG_NAME)
+
+    def log_text(self):
+        """The log as text, CR LF made plain; empty when there is none."""
+        path = self.log_path
+        return path.read_bytes().decode("latin-1").replace("\r\n", "\n") if path.exists() else ""
+
+    def log_messages(self):
+        """The messages of the log's lines, without their time stamps."""
+        return [line[28:] for line in self.log_text().splitlines()]
+
+    def events(self):
+        """What the Java test application recorded, one list of fields per call."""
+        path = self.rig.host_path(self.data + "events.txt")
+        if not path.exists():
+            return []
+        return [line.split("\t") for line in path.read_text(encoding="utf-8").splitlines()]
+
+    def event_names(self):
+        return [fields[0] for fields in self.events()]
+
+    def run(self, *args, timeout=180):
+        """Runs the launcher from a console, by its Windows path."""
+        return self.rig.wine(self.exe, *args, timeout=timeout)
+
+    def start(self, *args, stderr_path):
+        return self.rig.start_wine(self.exe, *args, stderr_path=stderr_path)
+
+    def set_behaviour(self, **calls):
+        """Tells the Java test application how to act on each call (see TestRecord.java)."""
+        lines = "".join(f"{call}={action}\n" for call, action in calls.items())
+        self.rig.host_path(self.data + "behaviour.properties").write_text(lines, encoding="utf-8")
+
+    def write_properties(self, content):
+        self.rig.host_path(self.install + "vorna.properties").write_bytes(content)
+
+
+def make_installation(
+    rig,
+    install=DEFAULT_INSTALL,
+    data=None,
+    app="service-app",
+    agent=True,
+    log_directory=True,
+    properties=None,
+    registry=True,
+    exe_name="vorna-launcher.exe",
+):
+    """A fresh installation directory with the launcher exe, the application jar (app names a
+    test jar, or None for none), the agent, and the data directory with or without its log folder;
+    its paths registered in the launcher's key. Whatever the directories held is removed first."""
+    installation = Installation(rig, install, data, exe_name)
+    install_dir = rig.host_path(install)
+    data_dir = rig.host_path(installation.data)
+    for directory in (install_dir, data_dir):
+        if directory.exists():
+            shutil.rmtree(directory)
+    install_dir.mkdir(parents=True)
+    data_dir.mkdir(parents=True, exist_ok=True)
+    shutil.copy(rig.config["launcher"], install_dir / exe_name)
+    jars = Path(rig.config["jars"])
+    if app is not None:
+        shutil.copy(jars / f"{app}.jar", install_dir / "vorna.jar")
+    if agent:
+        (install_dir / "libs").mkdir()
+        shutil.copy(jars / AGENT_JAR, install_dir / "libs" / AGENT_JAR)
+    if log_directory:
+        (data_dir / "log").mkdir(parents=True, exist_ok=True)
+    if properties is not None:
+        installation.write_properties(properties)
+    if registry:
+        rig.set_launcher_paths(install, installation.data)
+    return installation
+
+
+@dataclass
+class JavaRuntime:
+    """One registered Java runtime: where it registers, its version and home, and what stands in
+    its VM folders."""
+
+    key: str = LEGACY_JDK_KEY
+    version: str = "1.8"
+    home: str = "C:\\Java\\jdk8"
+    vm_folder: str = "jre\\bin\\server"
+    library: str = "bridge"  # "bridge", "no-export", "not-a-library", or None for no file
+    register_home: bool = True
+    extra_library_folders: list = field(default_factory=list)
+
+
+def jdk8(**changes):
+    return JavaRuntime(**changes)
+
+
+def jre8(**changes):
+    values = dict(key=LEGACY_JRE_KEY, home="C:\\Java\\jre8", vm_folder="bin\\server")
+    values.update(changes)
+    return JavaRuntime(**values)
+
+
+def jdk17(**changes):
+    values = dict(key=JDK_KEY, version="17", home="C:\\Java\\jdk-17", vm_folder="bin\\server")
+    values.update(changes)
+    return JavaRuntime(**values)
+
+
+def jre17(**changes):
+    values = dict(key=JRE_KEY, version="17", home="C:\\Java\\jre-17", vm_folder="bin\\server")
+    values.update(changes)
+    return JavaRuntime(**values)
+
+
+def install_java(rig, *runtimes, bridge_config=None):
+    """Replaces every registered Java runtime by these. bridge_config, when given, is written as
+    jvm-bridge.cfg beside each bridge library (e.g. "option=-Xcheck:jni\\n")."""
+    rig.clear_java()
+    lines = []
+    for runtime in runtimes:
+        home = rig.host_path(runtime.home + "\\")
+        if home.exists():
+            shutil.rmtree(home)
+        home.mkdir(parents=True)
+        for folder in [runtime.vm_folder, *runtime.extra_library_folders]:
+            if folder is None or runtime.library is None:
+                continue
+            target = home.joinpath(*folder.split("\\"))
+            target.mkdir(parents=True, exist_ok=True)
+            place_library(rig, runtime.library, target / "jvm.dll")
+            if runtime.library == "bridge" and bridge_config is not None:
+                (target / "jvm-bridge.cfg").write_text(bridge_config, encoding="utf-8")
+        lines.append(f"[{runtime.key}]")
+        lines.append(f'"CurrentVersion"={reg_string(runtime.version)}')
+        lines.append(f"[{runtime.key}\\{runtime.version}]")
+        if runtime.register_home:
+            lines.append(f'"JavaHome"={reg_string(runtime.home)}')
+    if lines:
+        rig.reg_import("\n".join(lines))
+
+
+def place_library(rig, kind, path):
+    if kind == "bridge":
+        shutil.copy(rig.config["bridge_dll"], path)
+    elif kind == "no-export":
+        shutil.copy(rig.config["no_export_dll"], path)
+    elif kind == "not-a-library":
+        path.write_text("this is not a library\n", encoding="ascii")
+    else:
+        raise ValueError(kind)
+
+
+def bridge_record(rig, runtime):
+    """What the bridge library of the runtime was given by the last VM creation: a dict with
+    version, nOptions, ignoreUnrecognized and result, and the list of option strings; None when
+    no VM was created through it."""
+    folder = rig.host_path(runtime.home + "\\").joinpath(*runtime.vm_folder.split("\\"))
+    path = folder / "jvm-bridge-record.txt"
+    if not path.exists():
+        return None
+    fields = {"options": []}
+    for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
+        key, _, value = line.partition("=")
+        if key == "option":
+            fields["options"].append(value)
+        else:
+            fields[key] = value
+    return fields

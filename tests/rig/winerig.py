@@ -1,0 +1,230 @@
+"""The Wine test rig: one prefix per test run, the real exe run by its Windows path, the registry
+seeded from .reg files, and the standard error stream and exit code of every run captured.
+
+Every test run shares one prefix (created by `rigctl.py setup`, removed by `rigctl.py teardown`)
+and one persistent wineserver. Tests that touch the prefix's registry or services are serialised
+by ctest, so each test may reset what it uses.
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from dataclasses import dataclass
+from pathlib import Path, PureWindowsPath
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "wineserver"
+SERVICE_NAME = "VORNA"
+LAUNCHER_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Ardilux\VORNA"
+JAVASOFT_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft"
+DEFAULT_INSTALL = "C:\\VORNA\\"
+FIXTURES = Path(__file__).resolve().parent.parent / "fixtures"
+
+
+def load_config():
+    """The build's facts (file locations), written by CMake at configure time."""
+    with open(os.environ["VORNA_RIG_CONFIG"], encoding="utf-8") as handle:
+        return json.load(handle)
+
+
+@dataclass
+class Result:
+    returncode: int
+    stdout: bytes
+    stderr: bytes
+
+    @property
+    def text(self):
+        """The standard error stream as text, with Windows line ends made plain."""
+        return self.stderr.decode("latin-1").replace("\r\n", "\n")
+
+
+def crlf(text):
+    """What a text-mode Windows stream makes of text: each line feed stored as CR LF."""
+    return text.replace("\n", "\r\n").encode("latin-1")
+
+
+class Rig:
+    def __init__(self, config=None):
+        self.config = config or load_config()
+        self.prefix = Path(self.config["prefix"])
+        self.drive_c = self.prefix / "drive_c"
+
+    # --- Wine itself -------------------------------------------------------------------------
+
+    def env(self):
+        env = dict(os.environ)
+        env.update(
+            WINEPREFIX=str(self.prefix),
+            WINEDEBUG="-all",
+            WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d",
+        )
+        return env
+
+    def wine(self, *args, timeout=120, stdin=None):
+        """Runs a Windows program; output goes through files, never pipes, so that no process
+        Wine starts in the background can hold a reader open."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            process = subprocess.Popen(
+                [WINE, *args], env=self.env(), stdin=stdin or subprocess.DEVNULL, stdout=out, stderr=err
+            )
+            try:
+                returncode = process.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+                raise
+            out.seek(0)
+            err.seek(0)
+            return Result(returncode, out.read(), err.read())
+
+    def start_wine(self, *args, stderr_path):
+        """Starts a Windows program in the background, its standard error stream into a file."""
+        err = open(stderr_path, "wb")
+        try:
+            return subprocess.Popen(
+                [WINE, *args], env=self.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err
+            )
+        finally:
+            err.close()
+
+    def setup(self):
+        """A fresh prefix and a persistent wineserver for this test run."""
+        self.teardown()
+        self.prefix.mkdir(parents=True)
+        # Persistent, so running services survive between the tests' wine calls; bounded, so that
+        # a run that never reaches its teardown still leaves nothing behind for long.
+        # Neither the server nor services.exe (booted by the first call) may inherit the streams
+        # of the test runner, which would then wait for them to close.
+        with open(self.prefix.parent / "wineboot.log", "wb") as log:
+            subprocess.run([WINESERVER, "-p300"], env=self.env(), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                           check=True)
+            # On a new prefix the loader itself initialises it; "-u" adds no second boot.
+            subprocess.run([WINE, "wineboot", "-u"], env=self.env(), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                           check=True, timeout=300)
+        result = self.wine(self.config["service_query"], "settle", "120000", timeout=180)
+        if result.returncode != 0:
+            raise RuntimeError("the prefix's own services did not settle")
+        self.forget_service_pipe()
+
+    def teardown(self):
+        """Stops and deletes the test services, ends this prefix's wineserver, removes the prefix."""
+        if not self.prefix.exists():
+            return
+        if (self.prefix / "system.reg").exists():
+            for name in self.config.get("service_names", [SERVICE_NAME]):
+                self.remove_service(name)
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-k"], env=self.env(), **quiet)
+        subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=60, **quiet)
+        shutil.rmtree(self.prefix, ignore_errors=True)
+
+    # --- Paths -------------------------------------------------------------------------------
+
+    def host_path(self, windows_path):
+        """The Linux path of a path on drive C: of the prefix."""
+        path = PureWindowsPath(windows_path)
+        if path.drive.upper() != "C:":
+            raise ValueError(f"not on drive C: {windows_path}")
+        return self.drive_c.joinpath(*path.parts[1:])
+
+    # --- Registry ----------------------------------------------------------------------------
+
+    def reg_import(self, text):
+        """Imports .reg text (without its header line); lines as in regedit's export format."""
+        body = "Windows Registry Editor Version 5.00\n\n" + text.strip("\n") + "\n"
+        with tempfile.NamedTemporaryFile("wb", suffix=".reg", dir=self.drive_c, delete=False) as handle:
+            handle.write(body.replace("\n", "\r\n").encode("latin-1"))
+            name = handle.name
+        try:
+            result = self.wine("reg", "import", "C:\\" + Path(name).name)
+            if result.returncode != 0:
+                raise RuntimeError(f"reg import failed: {result.stderr!r}\n{body}")
+        finally:
+            os.unlink(name)
+
+    def reg_import_fixture(self, name, **substitutions):
+        """Imports tests/fixtures/registry/<name>.reg, filling its {placeholders}."""
+        text = (FIXTURES / "registry" / f"{name}.reg").read_text(encoding="latin-1")
+        text = text.replace("\r\n", "\n").split("\n", 1)[1]
+        self.reg_import(text.format(**substitutions) if substitutions else text)
+
+    def set_launcher_paths(self, install=DEFAULT_INSTALL, data=None):
+        """Resets the launcher's key; None for a value leaves it out."""
+        lines = [f"[-{LAUNCHER_KEY}]", f"[{LAUNCHER_KEY}]"]
+        if install is not None:
+            lines.append(f'"InstallPath"={reg_string(install)}')
+        if data is not None:
+            lines.append(f'"DataPath"={reg_string(data)}')
+        self.reg_import("\n".join(lines))
+
+    def clear_java(self):
+        self.reg_import(f"[-{JAVASOFT_KEY}]")
+
+    # --- Services ----------------------------------------------------------------------------
+
+    def query_service(self, name=SERVICE_NAME):
+        """The service's status record and configuration as the service control manager has them,
+        or None when it is not installed."""
+        result = self.wine(self.config["service_query"], "query", name, timeout=60)
+        if result.returncode == 2:
+            return None
+        if result.returncode != 0:
+            raise RuntimeError(f"service query failed: {result.stdout!r} {result.stderr!r}")
+        return parse_fields(result.stdout.decode("latin-1"))
+
+    def watch_service(self, name=SERVICE_NAME, seconds=30, until_state=None):
+        """Every distinct status record the service shows while polled for up to seconds (or until
+        it shows until_state), in order."""
+        args = [self.config["service_query"], "watch", name, str(int(seconds * 1000))]
+        if until_state is not None:
+            args.append(str(until_state))
+        result = self.wine(*args, timeout=seconds + 60)
+        return [parse_fields(line) for line in result.stdout.decode("latin-1").splitlines() if line.strip()]
+
+    def wait_for_state(self, state, name=SERVICE_NAME, seconds=30):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            status = self.query_service(name)
+            if status is not None and status["state"] == state:
+                return status
+            time.sleep(0.1)
+        raise AssertionError(f"service {name} did not reach state {state} within {seconds} s: {status}")
+
+    def forget_service_pipe(self):
+        """Wine's StartServiceCtrlDispatcher, called from a console, opens the control pipe of the
+        service that services.exe started last; while that service runs, the call waits out the
+        pipe's 10 s timeout before it fails with 1063 (on Windows it fails at once), and while that
+        service is still starting, a console process can even take its place. Pointing the
+        registry's counter at an unused pipe restores the Windows behaviour. Call this once a
+        started service has connected (it reports running or has stopped)."""
+        result = self.wine("reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\ServiceCurrent", "/ve", "/t",
+                           "REG_DWORD", "/d", "4000000000", "/f")
+        if result.returncode != 0:
+            raise RuntimeError(f"cannot reset the service pipe counter: {result.stderr!r}")
+
+    def remove_service(self, name=SERVICE_NAME):
+        """Stops the service if it runs and deletes it; waits until it is gone."""
+        if self.query_service(name) is None:
+            return
+        self.wine(self.config["service_query"], "remove", name, timeout=90)
+
+
+def reg_string(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def parse_fields(line):
+    """Parses 'key=value' fields separated by tabs; numbers become int."""
+    fields = {}
+    for item in line.strip().split("\t"):
+        if "=" in item:
+            key, value = item.split("=", 1)
+            try:
+                fields[key] = int(value, 0)
+            except ValueError:
+                fields[key] = value
+    return fields

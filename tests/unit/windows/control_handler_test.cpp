@@ -1,0 +1,104 @@
+#include "service/control_handler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/process_state.h"
+#include "core/text_copy.h"
+#include "test_support.h"
+
+namespace {
+
+// The handler without a VM: each lifecycle call logs its line and finds no VM, so the handler's
+// own work (reports, flags, event, result) shows on its own.
+class ControlHandler : public testing::Test {
+protected:
+    void SetUp() override {
+        data = makeTestDirectory(testing::UnitTest::GetInstance()->current_test_info()->name());
+        makeDirectory(data + "log");
+        useLogOf(data);
+        consoleMode = false;
+        serviceStatusHandle = nullptr;
+        serviceStatus = {};
+        nextCheckPoint = 1;
+        jvm = nullptr;
+        keepRunning = true;
+        servicePaused = false;
+        shutdownEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    }
+    void TearDown() override {
+        useLogOf(data);
+        CloseHandle(shutdownEvent);
+        shutdownEvent = nullptr;
+        keepRunning = true;
+        servicePaused = false;
+    }
+
+    std::string logMessages() {
+        std::string content = readFile(data + "log\\vorna-launcher.log");
+        std::string messages;
+        std::size_t start = 0;
+        while (start < content.size()) {
+            std::size_t end = content.find("\r\n", start);
+            messages += content.substr(start + 28, end - start - 28) + "|";
+            start = end + 2;
+        }
+        return messages;
+    }
+
+    std::string data;
+};
+
+TEST_F(ControlHandler, StopReportsPendingClearsTheFlagCallsShutdownAndSetsTheEvent) {
+    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_STOP, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
+    EXPECT_FALSE(keepRunning);
+    EXPECT_EQ(WaitForSingleObject(shutdownEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_EQ(serviceStatus.dwWaitHint, 0u);
+    EXPECT_EQ(serviceStatus.dwCheckPoint, 1u);
+    EXPECT_EQ(logMessages(), "Shutting down VORNA...|JVM not active. Can't terminate, pause or continue service.|");
+}
+
+TEST_F(ControlHandler, ShutdownAndPreshutdownActAsStop) {
+    for (DWORD control : {DWORD{SERVICE_CONTROL_SHUTDOWN}, DWORD{SERVICE_CONTROL_PRESHUTDOWN}}) {
+        keepRunning = true;
+        EXPECT_EQ(serviceControlHandler(control, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
+        EXPECT_FALSE(keepRunning) << control;
+        EXPECT_EQ(WaitForSingleObject(shutdownEvent, 0), WAIT_OBJECT_0) << control;
+        EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING)) << control;
+    }
+}
+
+TEST_F(ControlHandler, PauseAndContinueSetAndClearTheFlagAndReturnTheWaitResult) {
+    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_PAUSE, 0, nullptr, nullptr), WAIT_OBJECT_0);
+    EXPECT_TRUE(servicePaused);
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_PAUSE_PENDING));
+    EXPECT_EQ(serviceStatus.dwWaitHint, 5000u);
+    EXPECT_EQ(serviceStatus.dwControlsAccepted, 0x107u);
+
+    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_CONTINUE, 0, nullptr, nullptr), WAIT_OBJECT_0);
+    EXPECT_FALSE(servicePaused);
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_CONTINUE_PENDING));
+    EXPECT_EQ(serviceStatus.dwWaitHint, 0u);
+    EXPECT_EQ(serviceStatus.dwCheckPoint, 2u);
+
+    EXPECT_TRUE(keepRunning);
+    EXPECT_EQ(WaitForSingleObject(shutdownEvent, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(logMessages(),
+              "Pausing VORNA...|JVM not active. Can't terminate, pause or continue service.|"
+              "Continuing VORNA...|JVM not active. Can't terminate, pause or continue service.|");
+}
+
+TEST_F(ControlHandler, OtherControlsAreAnsweredWithoutAnyWork) {
+    for (DWORD control : {DWORD{SERVICE_CONTROL_INTERROGATE}, DWORD{6}, DWORD{128}, DWORD{200}, DWORD{255}}) {
+        EXPECT_EQ(serviceControlHandler(control, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR)) << control;
+    }
+    EXPECT_EQ(serviceStatus.dwCurrentState, 0u);
+    EXPECT_EQ(nextCheckPoint, 1u);
+    EXPECT_TRUE(keepRunning);
+    EXPECT_FALSE(servicePaused);
+    EXPECT_EQ(GetFileAttributesA((data + "log\\vorna-launcher.log").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
