@@ -98,7 +98,7 @@ def make_installation(
         shutil.copy(jars / f"{app}.jar", install_dir / "vorna.jar")
     if agent:
         (install_dir / "libs").mkdir()
-        shutil.copy(jars / AGENT_JAR, install_dir / "libs" / AGENT_JAR)
+        shutil.copy(rig.config["agent_jar"], install_dir / "libs" / AGENT_JAR)
     if log_directory:
         (data_dir / "log").mkdir(parents=True, exist_ok=True)
     if properties is not None:
