@@ -58,8 +58,8 @@ class Installation:
         """Runs the launcher from a console, by its Windows path."""
         return self.rig.wine(self.exe, *args, timeout=timeout)
 
-    def start(self, *args, stderr_path):
-        return self.rig.start_wine(self.exe, *args, stderr_path=stderr_path)
+    def start(self, *args, stderr_path, stdout_path=None):
+        return self.rig.start_wine(self.exe, *args, stderr_path=stderr_path, stdout_path=stdout_path)
 
     def set_behaviour(self, **calls):
         """Tells the Java test application how to act on each call (see TestRecord.java)."""

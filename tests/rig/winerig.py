@@ -24,9 +24,9 @@ DEFAULT_INSTALL = "C:\\VORNA\\"
 FIXTURES = Path(__file__).resolve().parent.parent / "fixtures"
 
 
-def load_config():
+def load_config(path=None):
     """The build's facts (file locations), written by CMake at configure time."""
-    with open(os.environ["VORNA_RIG_CONFIG"], encoding="utf-8") as handle:
+    with open(path or os.environ["VORNA_RIG_CONFIG"], encoding="utf-8") as handle:
         return json.load(handle)
 
 
@@ -81,15 +81,11 @@ class Rig:
             err.seek(0)
             return Result(returncode, out.read(), err.read())
 
-    def start_wine(self, *args, stderr_path):
-        """Starts a Windows program in the background, its standard error stream into a file."""
-        err = open(stderr_path, "wb")
-        try:
-            return subprocess.Popen(
-                [WINE, *args], env=self.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err
-            )
-        finally:
-            err.close()
+    def start_wine(self, *args, stderr_path, stdout_path=None):
+        """Starts a Windows program in the background, its standard error stream (and, when asked,
+        its standard output) into files."""
+        with open(stderr_path, "wb") as err, open(stdout_path or os.devnull, "wb") as out:
+            return subprocess.Popen([WINE, *args], env=self.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=err)
 
     def setup(self):
         """A fresh prefix and a persistent wineserver for this test run."""
