@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds both presets and runs every test: the portable code natively under ASan and UBSan, and
-# the Windows exe, its unit tests and its end-to-end tests under Wine with the real Java VM.
+# Builds the presets and runs every test: the portable code natively under ASan and UBSan and
+# under libFuzzer for a bounded time, and the Windows exe, its unit tests and its end-to-end tests
+# under Wine with the real Java VM.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,6 +10,10 @@ scripts/install-deps.sh
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
+
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz
 
 cmake --preset windows
 cmake --build --preset windows
