@@ -39,30 +39,28 @@ protected:
     std::string log;
 };
 
-TEST(LogTimestamp, DayMonthYearTimeAndTag) {
-    std::tm moment = {};
-    moment.tm_year = 2017 - 1900;
-    moment.tm_mon = 1;
-    moment.tm_mday = 3;
-    moment.tm_hour = 9;
-    moment.tm_min = 5;
-    moment.tm_sec = 7;
-    char text[80];
-    std::size_t length = formatLogTimestamp(moment, text, sizeof text);
-    EXPECT_EQ(std::string(text, length), "03.02.2017 09:05:07 [VORNA] ");
-}
-
-TEST(LogTimestamp, TwentyFourHourClock) {
-    std::tm moment = {};
-    moment.tm_year = 2016 - 1900;
-    moment.tm_mon = 11;
-    moment.tm_mday = 9;
-    moment.tm_hour = 14;
-    moment.tm_min = 3;
-    moment.tm_sec = 27;
-    char text[80];
-    formatLogTimestamp(moment, text, sizeof text);
-    EXPECT_STREQ(text, "09.12.2016 14:03:27 [VORNA] ");
+TEST(LogTimestamp, DayMonthYearTwentyFourHourTimeAndTag) {
+    const struct {
+        int year, month, day, hour, minute, second;
+        const char* stamp;
+    } cases[] = {
+        {2017, 2, 3, 9, 5, 7, "03.02.2017 09:05:07 [VORNA] "},
+        {2016, 12, 9, 14, 3, 27, "09.12.2016 14:03:27 [VORNA] "},
+        {2000, 1, 1, 0, 0, 0, "01.01.2000 00:00:00 [VORNA] "},
+        {2099, 12, 31, 23, 59, 59, "31.12.2099 23:59:59 [VORNA] "},
+    };
+    for (const auto& c : cases) {
+        std::tm moment = {};
+        moment.tm_year = c.year - 1900;
+        moment.tm_mon = c.month - 1;
+        moment.tm_mday = c.day;
+        moment.tm_hour = c.hour;
+        moment.tm_min = c.minute;
+        moment.tm_sec = c.second;
+        char text[80];
+        std::size_t length = formatLogTimestamp(moment, text, sizeof text);
+        EXPECT_EQ(std::string(text, length), c.stamp);
+    }
 }
 
 TEST_F(LogWriter, WritesOneStampedLineWithCrLfAndTheCallersArguments) {

@@ -4,7 +4,6 @@ import java.io.IOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
-import java.nio.file.Paths;
 import java.nio.file.StandardOpenOption;
 import java.time.LocalTime;
 import java.time.temporal.ChronoUnit;
@@ -25,7 +24,7 @@ public final class Vorna {
     private Vorna() {}
 
     public static void main(String[] args) throws InterruptedException, IOException {
-        Path data = hostPath(args[0], args[1]);
+        Path data = HostPaths.of(args[0], args[1]);
         heartbeat = data.resolve("heartbeat.log");
         Path stopFile = data.resolve("stop");
         System.out.println("Sample application: installed in " + args[0] + ", data in " + args[1]);
@@ -70,31 +69,5 @@ public final class Vorna {
         } catch (IOException e) {
             System.err.println("Sample application: cannot write " + file + ": " + e);
         }
-    }
-
-    /**
-     * The launcher hands over Windows paths. On a VM that does not run on Windows (a VM under
-     * Wine), they are found from the working directory, which the launcher makes the
-     * installation directory.
-     */
-    private static Path hostPath(String installDirectory, String windowsPath) {
-        if (System.getProperty("os.name").startsWith("Windows")) {
-            return Paths.get(windowsPath);
-        }
-        Path root = Paths.get("").toAbsolutePath();
-        for (int i = 0; i < segments(installDirectory).length; i++) {
-            root = root.getParent();
-        }
-        Path path = root;
-        for (String segment : segments(windowsPath)) {
-            path = path.resolve(segment);
-        }
-        return path;
-    }
-
-    private static String[] segments(String windowsPath) {
-        return java.util.Arrays.stream(windowsPath.replaceFirst("^[A-Za-z]:", "").split("[\\\\/]+"))
-                .filter(segment -> !segment.isEmpty())
-                .toArray(String[]::new);
     }
 }

@@ -5,7 +5,6 @@ import java.io.InputStream;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
-import java.nio.file.Paths;
 import java.nio.file.StandardOpenOption;
 import java.time.Instant;
 import java.util.Properties;
@@ -16,10 +15,6 @@ import java.util.concurrent.TimeUnit;
  * What the test applications share: the record of every call they receive, written line by line
  * into "events.txt" of the data directory, and the behaviour that a test asks of them through
  * "behaviour.properties" there.
- *
- * The launcher hands over Windows paths. When the VM does not run on Windows (the tests run it
- * under Wine), those paths are found through the location of the application's own jar, which
- * lies in the installation directory.
  */
 final class TestRecord {
     private static final CountDownLatch ready = new CountDownLatch(1);
@@ -31,7 +26,7 @@ final class TestRecord {
     static void start(String[] args) {
         long enteredMicros = micros(Instant.now());
         try {
-            Path data = hostPath(args[0], args[1]);
+            Path data = HostPaths.of(args[0], args[1]);
             events = data.resolve("events.txt");
             Path behaviourFile = data.resolve("behaviour.properties");
             if (Files.exists(behaviourFile)) {
@@ -101,27 +96,5 @@ final class TestRecord {
 
     private static long micros(Instant instant) {
         return instant.getEpochSecond() * 1_000_000L + instant.getNano() / 1_000L;
-    }
-
-    private static Path hostPath(String installDirectory, String windowsPath) {
-        if (System.getProperty("os.name").startsWith("Windows")) {
-            return Paths.get(windowsPath);
-        }
-        Path jarDirectory = Paths.get(System.getProperty("java.class.path").split(java.io.File.pathSeparator)[0])
-                .toAbsolutePath().getParent();
-        Path driveRoot = jarDirectory;
-        for (int i = 0; i < windowsSegments(installDirectory).length; i++) {
-            driveRoot = driveRoot.getParent();
-        }
-        Path path = driveRoot;
-        for (String segment : windowsSegments(windowsPath)) {
-            path = path.resolve(segment);
-        }
-        return path;
-    }
-
-    private static String[] windowsSegments(String windowsPath) {
-        String withoutDrive = windowsPath.replaceFirst("^[A-Za-z]:", "");
-        return java.util.Arrays.stream(withoutDrive.split("[\\\\/]+")).filter(s -> !s.isEmpty()).toArray(String[]::new);
     }
 }
