@@ -181,6 +181,11 @@ class Rig:
         result = self.wine(*args, timeout=seconds + 60)
         return [parse_fields(line) for line in result.stdout.decode("latin-1").splitlines() if line.strip()]
 
+    def start_watch(self, name=SERVICE_NAME, seconds=30, until_state=None):
+        """Watches the service in the background while a test acts on it: returns once the watcher
+        polls (it has shown the first record), so that nothing the test does next is missed."""
+        return ServiceWatch(self, name, seconds, until_state)
+
     def wait_for_state(self, state, name=SERVICE_NAME, seconds=30):
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
@@ -207,6 +212,46 @@ class Rig:
         if self.query_service(name) is None:
             return
         self.wine(self.config["service_query"], "remove", name, timeout=90)
+
+
+class ServiceWatch:
+    """A `service-query watch` running in the background, its output in a file."""
+
+    def __init__(self, rig, name, seconds, until_state):
+        self.seconds = seconds
+        self.output = tempfile.NamedTemporaryFile(suffix=".watch", delete=False)
+        self.output.close()
+        args = [rig.config["service_query"], "watch", name, str(int(seconds * 1000))]
+        if until_state is not None:
+            args.append(str(until_state))
+        self.process = rig.start_wine(*args, stderr_path=os.devnull, stdout_path=self.output.name)
+        deadline = time.monotonic() + 60
+        while not self._text() and self.process.poll() is None:
+            if time.monotonic() > deadline:
+                self.stop()
+                raise RuntimeError(f"the watcher of {name} showed nothing within 60 s")
+            time.sleep(0.02)
+
+    def _text(self):
+        with open(self.output.name, "rb") as handle:
+            return handle.read().decode("latin-1")
+
+    def records(self):
+        """Waits until the watch ends (its time is up, or the service showed until_state) and
+        returns every distinct status record it saw, in order."""
+        try:
+            self.process.wait(timeout=self.seconds + 60)
+            return [parse_fields(line) for line in self._text().splitlines() if line.strip()]
+        finally:
+            self.stop()
+
+    def stop(self):
+        """Ends the watcher if it still runs (a test that fails early) and removes its file."""
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        if os.path.exists(self.output.name):
+            os.unlink(self.output.name)
 
 
 def reg_string(text):
