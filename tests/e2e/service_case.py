@@ -1,0 +1,106 @@
+"""What the tests of the service VORNA share: a fresh installation with the test application and a
+registered JDK, the service removed before and after every test, the console texts of the
+commands, and waits for the states the service control manager shows."""
+
+import time
+import unittest
+
+from installation import install_java, jdk17, make_installation
+from test_startup import BANNER, log_path_line
+from winerig import Rig, crlf
+
+STOPPED, START_PENDING, STOP_PENDING, RUNNING, CONTINUE_PENDING, PAUSE_PENDING, PAUSED = range(1, 8)
+# Stop, pause/continue, shutdown and preshutdown.
+ACCEPTED_CONTROLS = 0x107
+RULE = "=" * 71 + "\n"
+
+INSTALLED = "Installing service...\t\tdone.\n" + RULE
+UNINSTALLED = "Uninstalling service...\t\tdone.\n" + RULE
+START_SENT = "Starting service.\nService start pending...\n"
+STOPPED_AFTER_WAIT = (
+    'ControlService sent "/stop" to the service.\nWaiting up to 10 seconds for service to stop... stopped.\n'
+)
+CHECK_RUNNING = "Checking service:  service is running\n"
+CHECK_STOPPED = "Checking service: service stopped or not installed\n"
+CHECK_NOT_INSTALLED = (
+    "failed (OpenService):\tUnknown error code (1060)\n"
+    "Checking service: failed (QueryServiceStatusEx): ERROR_INVALID_HANDLE (6)\n"
+    "service stopped or not installed\n"
+)
+
+rig = Rig()
+
+
+def sent(argument):
+    return f'ControlService sent "{argument}" to the service.\n'
+
+
+class ServiceCase(unittest.TestCase):
+    """Each test starts without the service and leaves none behind, also when it fails."""
+
+    app = "service-app"
+
+    def setUp(self):
+        rig.remove_service()
+        self.addCleanup(rig.remove_service)
+        self.installation = make_installation(rig, app=self.app)
+        install_java(rig, jdk17())
+
+    def console(self, text):
+        """The whole standard error stream of a command: the log path line, the banner, then text."""
+        return crlf(log_path_line(self.installation.data) + BANNER + text)
+
+    def command(self, *args):
+        return self.installation.run(*args)
+
+    def assertCommand(self, args, text):
+        result = self.command(*args)
+        self.assertEqual(result.stderr, self.console(text), f"{args}: {result.text}")
+        self.assertEqual(result.returncode, 0)
+        return result
+
+    def install(self, **behaviour):
+        if behaviour:
+            self.installation.set_behaviour(**behaviour)
+        self.assertCommand(["/i"], INSTALLED)
+
+    def start_service(self, settled=(RUNNING,)):
+        """"/start", then waits until the service runs (or shows another of settled) and makes the
+        next console run of the exe as quick as on Windows (see Rig.forget_service_pipe)."""
+        self.assertCommand(["/start"], START_SENT)
+        status = self.wait_for(*settled, STOPPED)
+        rig.forget_service_pipe()
+        self.assertIn(status["state"], settled, status)
+        return status
+
+    def run_service(self, **behaviour):
+        self.install(**behaviour)
+        return self.start_service()
+
+    def wait_for(self, *states, seconds=90):
+        """The status record once the service shows one of states; fails after seconds."""
+        deadline = time.monotonic() + seconds
+        status = None
+        while time.monotonic() < deadline:
+            status = rig.query_service()
+            if status is not None and status["state"] in states:
+                return status
+            time.sleep(0.1)
+        self.fail(f"the service did not reach any of the states {states} within {seconds} s: {status}")
+
+    def wait_until_removed(self, seconds=30):
+        deadline = time.monotonic() + seconds
+        while rig.query_service() is not None:
+            if time.monotonic() > deadline:
+                self.fail(f"the service was still registered after {seconds} s")
+            time.sleep(0.1)
+
+    def log_after_shutdown(self, runs=1, seconds=30):
+        """The log's messages once the service process (of the last of runs) has written its last
+        line: that comes after the stopped report, so a client may see it stopped a moment before."""
+        deadline = time.monotonic() + seconds
+        while self.installation.log_messages().count("VORN Service Shutdown") < runs:
+            if time.monotonic() > deadline:
+                self.fail(f"no shutdown line in the log after {seconds} s: {self.installation.log_messages()}")
+            time.sleep(0.1)
+        return self.installation.log_messages()
