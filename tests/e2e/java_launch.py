@@ -1,0 +1,174 @@
+"""What the tests of the Java launch from a console share: the texts the launcher prints on the
+way, the split of its standard error stream from the VM's, a check of what two threads printed
+into one stream, and the turn-taking for the VM's debugging port."""
+
+import fcntl
+import os
+import re
+import socket
+import tempfile
+import time
+from contextlib import contextmanager
+
+from winerig import crlf
+
+SEPARATOR = "=" * 71 + "\n"
+BANNER = "\nArdilux Keltrane Server version 3.0.0 (64 bit)\n\n" + SEPARATOR
+MAIN_CLASS = "de/ardilux/vorna/Vorna"
+AGENT_OPTION = "-javaagent:libs/spring-instrument-4.1.5.RELEASE.jar"
+DEBUG_OPTIONS = [
+    "-Xdebug",
+    "-Xrunjdwp:transport=dt_socket,server=y,address=8000,suspend=n",
+    "-XX:+PrintGCDetails",
+    "-XX:+PrintConcurrentLocks",
+    "-XX:+HeapDumpOnOutOfMemoryError",
+]
+JDK8_DISCOVERY = ("1.8", "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\server\\jvm.dll")
+DEBUG_PORT = 8000
+
+
+def console_start(installation):
+    """Everything a console launch prints before it looks for Java."""
+    return (
+        f"logPath == {installation.data}log\\vorna-launcher.log\n"
+        + BANNER
+        + "Checking for running service ...\nVORNA is not active, starting ...\n"
+    )
+
+
+def discovery_lines(version, home, library):
+    return f"Java Version:\t\t{version}\nJava Home:\t\t{home}\nUsing JRE DLL:\t\t{library}\n"
+
+
+def option_lines(installation, heap="512M", config_trace=""):
+    """The class path and heap lines; config_trace is what reading the properties file printed
+    between them ("Could not open config file ..." when there is none)."""
+    return (
+        config_trace
+        + f"Classpath option:\t-Djava.class.path={installation.install}vorna.jar\n"
+        + f"Memory option:\t\t-Xmx{heap}\n"
+    )
+
+
+def no_config_file(installation):
+    return f"Could not open config file ({installation.install}vorna.properties)\n"
+
+
+def launch_text(installation, discovery=JDK8_DISCOVERY, heap="512M", config_trace=None):
+    """What a console launch prints up to the start of the VM, with the separator after it."""
+    if config_trace is None:
+        config_trace = no_config_file(installation)
+    return (
+        console_start(installation)
+        + discovery_lines(*discovery)
+        + option_lines(installation, heap, config_trace)
+        + SEPARATOR
+        + "\n"
+    )
+
+
+def vm_options(installation, heap="512M", debug=False):
+    options = [f"-Djava.class.path={installation.install}vorna.jar", f"-Xmx{heap}", AGENT_OPTION]
+    return options + DEBUG_OPTIONS if debug else options
+
+
+def split_streams(stderr):
+    """Splits a run's standard error stream into the launcher's text and the VM's.
+
+    Under Wine the VM is Linux HotSpot writing its own lines straight to the stream with bare line
+    feeds, while the launcher's text-mode stream writes CR LF; and Wine's msvcrt buffers the
+    launcher's redirected stream up to a line end (Windows writes it unbuffered), holding back a
+    line end that follows another, so a VM line can overtake the launcher's last empty line. Each
+    part is therefore checked on its own: the launcher's as plain text, the VM's as text."""
+    launcher, vm = [], []
+    for line in re.findall(rb"[^\n]*\n|[^\n]+$", stderr):
+        if line.endswith(b"\n") and not line.endswith(b"\r\n"):
+            vm.append(line)
+        else:
+            launcher.append(line)
+    return b"".join(launcher), b"".join(vm).decode("utf-8", "replace")
+
+
+def launcher_text(stderr):
+    """The launcher's part of the stream, CR LF made plain, after checking that every line end of
+    it is CR LF."""
+    launcher, _ = split_streams(stderr)
+    text = launcher.decode("latin-1").replace("\r\n", "\n")
+    assert crlf(text) == launcher, launcher
+    return text
+
+
+def is_interleaving(text, *threads):
+    """True when text is exactly the fragments of the threads (each the output of one print call,
+    in that thread's order) merged in some order."""
+    memo = {}
+
+    def match(position, next_fragments):
+        if position == len(text):
+            return all(index == len(thread) for index, thread in zip(next_fragments, threads))
+        key = (position, next_fragments)
+        if key not in memo:
+            memo[key] = any(
+                text.startswith(thread[index], position)
+                and match(position + len(thread[index]),
+                          next_fragments[:number] + (index + 1,) + next_fragments[number + 1:])
+                for number, (index, thread) in enumerate(zip(next_fragments, threads))
+                if index < len(thread)
+            )
+        return memo[key]
+
+    return match(0, (0,) * len(threads))
+
+
+def supervision_checks(text):
+    """The main thread's prints for the "/d" "/d" checks that found the Java main thread still
+    running (as many as the text holds), then the start of the last check."""
+    running = text.count("running!\n")
+    return ["Checking jvmThread status... ", "running!\n"] * running + ["Checking jvmThread status... "]
+
+
+def normalise_addresses(test, text):
+    """Replaces the two addresses of the VM creation trace by <address>, after checking that each
+    is a full-width non-zero pointer."""
+    pattern = re.compile(r"(Got address of function JNI_CreateJavaVM: |Started JVM; jvm = )([0-9A-Fa-f]+)\n")
+    addresses = [match.group(2) for match in pattern.finditer(text)]
+    test.assertEqual(len(addresses), 2, text)
+    for address in addresses:
+        test.assertEqual(len(address), 16, text)
+        test.assertNotEqual(int(address, 16), 0, text)
+    return pattern.sub(r"\1<address>\n", text)
+
+
+def wait_for_log_message(installation, message, seconds=60):
+    """Waits until the launcher's log holds message; False when it does not within seconds."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if message in installation.log_messages():
+            return True
+        time.sleep(0.2)
+    return False
+
+
+@contextmanager
+def debug_port():
+    """With "/d" the VM listens on TCP port 8000 of the whole machine, and cannot start while
+    another process holds it: test runs of other build trees take turns through a lock file, and
+    each waits for any other listener to let the port go."""
+    with open(os.path.join(tempfile.gettempdir(), "vorna-debug-port-8000.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        deadline = time.monotonic() + 120
+        while not port_is_free(DEBUG_PORT):
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"TCP port {DEBUG_PORT} stays taken by another process")
+            time.sleep(0.5)
+        yield
+
+
+def port_is_free(port):
+    with socket.socket() as probe:
+        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        try:
+            probe.bind(("127.0.0.1", port))
+        except OSError:
+            return False
+        return True

@@ -1,0 +1,136 @@
+"""The launch from a console through the real VM, end to end: what the application's main method
+receives, the whole standard error stream of a plain run and of the "/d" and "/d" "/d" runs, the
+log, the exit code, and an installation directory that cannot be entered."""
+
+import shutil
+import unittest
+
+from installation import bridge_record, install_java, jdk8, make_installation
+from java_launch import (
+    JDK8_DISCOVERY,
+    MAIN_CLASS,
+    console_start,
+    debug_port,
+    discovery_lines,
+    is_interleaving,
+    launch_text,
+    launcher_text,
+    normalise_addresses,
+    option_lines,
+    supervision_checks,
+    vm_options,
+)
+from winerig import Rig, crlf
+
+rig = Rig()
+
+
+class ConsoleLaunch(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        rig.remove_service()
+        install_java(rig, jdk8())
+
+    def test_main_gets_the_install_and_data_directories_and_its_return_ends_the_launch(self):
+        installation = make_installation(rig, install="C:\\Program Files\\Vorna App\\",
+                                         data="C:\\ProgramData\\Vorna Data\\")
+        installation.set_behaviour(main="return")
+        result = installation.run()
+        self.assertEqual(result.returncode, 0, result.text)
+        self.assertEqual(installation.events()[0], ["main", "2", "C:\\Program Files\\Vorna App\\",
+                                                    "C:\\ProgramData\\Vorna Data\\"])
+        self.assertEqual(installation.event_names(), ["main", "entered", "main-exit"])
+        self.assertTrue(result.text.endswith("\nSERVICE ERROR: service stopped\n"), result.text)
+        self.assertEqual(installation.log_messages(), ["VORN Service Startup", "SERVICE ERROR: service stopped"])
+        self.assertEqual(bridge_record(rig, jdk8())["options"], vm_options(installation))
+
+    def test_plain_run_prints_exactly_its_progress_and_the_stop(self):
+        installation = make_installation(rig)
+        installation.set_behaviour(main="return")
+        result = installation.run()
+        expected = launch_text(installation) + "SERVICE ERROR: service stopped\n"
+        self.assertEqual(result.stderr, crlf(expected))
+        self.assertEqual(result.stdout, b"")
+        self.assertEqual(result.returncode, 0)
+
+    def test_debug_run_adds_the_steps_of_the_start(self):
+        installation = make_installation(rig)
+        installation.set_behaviour(main="return")
+        with debug_port():
+            result = installation.run("/d")
+        expected = (
+            launch_text(installation)
+            + "Creating JVM...\nNew JVM loaded.\nStarting Java program...\ndone.\n\n"
+            + "SERVICE ERROR: service stopped\n"
+        )
+        self.assertEqual(result.stderr, crlf(expected))
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(installation.log_messages(), ["VORN Service Startup", "SERVICE ERROR: service stopped"])
+
+    def test_second_debug_level_traces_every_step(self):
+        installation = make_installation(rig, properties=b"# heap limit\nmemsize=1024M\n")
+        # Long enough for at least one supervision pass to find main still running.
+        installation.set_behaviour(main="return:3000")
+        with debug_port():
+            result = installation.run("/d", "/d")
+        self.assertEqual(result.returncode, 0, result.text)
+        self.assertEqual(installation.event_names(), ["main", "entered", "main-exit"])
+        config_trace = (
+            "getConfigOption(const char*)\n"
+            "Loading config from C:\\VORNA\\vorna.properties...\n"
+            "Parsing line: # heap limit\n"
+            "Parsing line: memsize=1024M\n"
+            "KEY: memsize --- VALUE: 1024M\n"
+            "Parsing line: \n"
+        )
+        # Up to the hand-over to main, each step waits for the one before it on another thread.
+        before_main = (
+            console_start(installation)
+            + discovery_lines(*JDK8_DISCOVERY)
+            + option_lines(installation, "1024M", config_trace)
+            + "=" * 71 + "\n\n"
+            + "Creating JVM...\n"
+            + "Loading JVM DLL.\n"
+            + "Got address of function JNI_CreateJavaVM: <address>\n"
+            + "Started JVM; jvm = <address>\n"
+            + "New JVM loaded.\n"
+            + "Starting Java program...\n"
+            + "Attached to JVM\n"
+            + "Found Class\n"
+            + "Found main method\n"
+            + 'Adding argument 0: "C:\\VORNA\\"\n'
+            + 'Adding argument 1: "C:\\VORNA\\data\\"\n'
+        )
+        text = normalise_addresses(self, launcher_text(result.stderr))
+        self.assertTrue(text.startswith(before_main), text)
+        # Then the Java main thread announces the call while the first thread reports the start
+        # and checks once a second; the check that finds the thread ended comes after all of it.
+        after_main = text[len(before_main):]
+        ending = "terminated: Success. No error.\nSERVICE ERROR: service stopped\n"
+        self.assertTrue(after_main.endswith(ending), after_main)
+        supervised = after_main[: -len(ending)]
+        self.assertIn("running!\n", supervised)
+        main_thread = ["done.\n\n"] + supervision_checks(supervised)
+        java_thread = [f"Calling {MAIN_CLASS}->main()... "]
+        self.assertTrue(is_interleaving(supervised, main_thread, java_thread), supervised)
+        self.assertEqual(bridge_record(rig, jdk8())["options"], vm_options(installation, "1024M", debug=True))
+
+
+class InstallDirectoryMissing(unittest.TestCase):
+    def test_console_reports_the_path_without_a_line_end_and_exits_0(self):
+        installation = make_installation(rig)
+        install_java(rig, jdk8())
+        missing = "C:\\VORNA missing\\"
+        shutil.rmtree(rig.host_path(missing), ignore_errors=True)
+        rig.set_launcher_paths(missing, installation.data)
+        result = installation.run()
+        expected = console_start(installation) + f"Error: Cannot chdir to install path {missing}."
+        self.assertEqual(result.stderr, crlf(expected))
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(installation.log_messages(),
+                         ["VORN Service Startup", f"Cannot chdir to install path {missing}. Exiting."])
+        self.assertIsNone(bridge_record(rig, jdk8()))
+
+
+if __name__ == "__main__":
+    unittest.main()
