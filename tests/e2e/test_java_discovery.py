@@ -1,0 +1,112 @@
+"""Which Java runtime a console launch finds through the JavaSoft keys, which VM library it loads,
+and what it prints and logs when the registered runtime is incomplete."""
+
+import shutil
+import unittest
+from dataclasses import dataclass
+
+from installation import install_java, jdk8, jdk17, jre8, jre17, make_installation
+from java_launch import console_start, launch_text
+from winerig import Rig, crlf
+
+rig = Rig()
+
+JAVA_ROOT = "C:\\Java\\"
+VERSION_19 = "1.8.0_402-b07-extra"
+VERSION_20 = VERSION_19 + "s"
+HOME_99 = "C:\\Java\\" + "h" * 91
+HOME_100 = HOME_99 + "h"
+
+
+@dataclass
+class Found:
+    version: str
+    home: str
+    library: str
+
+
+@dataclass
+class Refused:
+    printed: str
+    message: str
+
+
+def library_folder(library):
+    return library.rsplit("\\", 1)[0]
+
+
+CASES = [
+    ("JDK before JRE", [jdk8(), jre8()],
+     Found("1.8", "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\server\\jvm.dll")),
+    ("JDK home missing: no fallback to the JRE", [jdk8(register_home=False), jre8()],
+     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.")),
+    ("JDK without a VM library under jre\\bin: no fallback to the JRE", [jdk8(vm_folder="bin\\server"), jre8()],
+     Refused("Java Version:\t\t1.8\nJava Home:\t\tC:\\Java\\jdk8\\jre\n", "Error: JDK JVM DLL not found.")),
+    ("JRE without a VM library under bin", [jre8(library=None)],
+     Refused("Java Version:\t\t1.8\nJava Home:\t\tC:\\Java\\jre8\n", "Error: JRE JVM DLL not found.")),
+    ("JDK server before client", [jdk8(extra_library_folders=["jre\\bin\\client"])],
+     Found("1.8", "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\server\\jvm.dll")),
+    ("JDK client when there is no server", [jdk8(vm_folder="jre\\bin\\client")],
+     Found("1.8", "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\client\\jvm.dll")),
+    ("JRE server before client", [jre8(vm_folder="bin\\client", extra_library_folders=["bin\\server"])],
+     Found("1.8", "C:\\Java\\jre8", "C:\\Java\\jre8\\bin\\server\\jvm.dll")),
+    ("JRE client when there is no server", [jre8(vm_folder="bin\\client")],
+     Found("1.8", "C:\\Java\\jre8", "C:\\Java\\jre8\\bin\\client\\jvm.dll")),
+    ("CurrentVersion of 19 characters", [jdk8(version=VERSION_19)],
+     Found(VERSION_19, "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\server\\jvm.dll")),
+    ("CurrentVersion of 20 characters counts as absent", [jdk8(version=VERSION_20), jre8()],
+     Found("1.8", "C:\\Java\\jre8", "C:\\Java\\jre8\\bin\\server\\jvm.dll")),
+    ("CurrentVersion of 20 characters and no other runtime", [jdk8(version=VERSION_20)],
+     Refused("", "Error: no JRE or JDK found.\n")),
+    ("JavaHome of 99 characters", [jdk8(home=HOME_99)],
+     Found("1.8", HOME_99 + "\\jre", HOME_99 + "\\jre\\bin\\server\\jvm.dll")),
+    ("JavaHome of 100 characters", [jdk8(home=HOME_100)],
+     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.")),
+    ("Java 9+ JDK: the VM library under the home itself", [jdk17()],
+     Found("17", "C:\\Java\\jdk-17", "C:\\Java\\jdk-17\\bin\\server\\jvm.dll")),
+    ("Java 9+ JDK before its JRE", [jdk17(), jre17()],
+     Found("17", "C:\\Java\\jdk-17", "C:\\Java\\jdk-17\\bin\\server\\jvm.dll")),
+    ("Java 9+ JRE, client when there is no server", [jre17(vm_folder="bin\\client")],
+     Found("17", "C:\\Java\\jre-17", "C:\\Java\\jre-17\\bin\\client\\jvm.dll")),
+    ("Java 9+ JDK has no jre folder to look in", [jdk17(vm_folder="jre\\bin\\server")],
+     Refused("Java Version:\t\t17\nJava Home:\t\tC:\\Java\\jdk-17\n", "Error: JDK JVM DLL not found.")),
+    ("Java 9+ JDK home missing", [jdk17(register_home=False)],
+     Refused("Java Version:\t\t17\n", "Error: JavaHome for JDK 17 not found.")),
+    ("legacy JRE before a Java 9+ JDK", [jdk17(), jre8()],
+     Found("1.8", "C:\\Java\\jre8", "C:\\Java\\jre8\\bin\\server\\jvm.dll")),
+    ("legacy JDK home missing: no fallback to a Java 9+ JDK", [jdk8(register_home=False), jdk17()],
+     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.")),
+]
+
+
+class RuntimeDiscovery(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        rig.remove_service()
+
+    def test_registered_runtimes(self):
+        for name, runtimes, outcome in CASES:
+            with self.subTest(name):
+                shutil.rmtree(rig.host_path(JAVA_ROOT), ignore_errors=True)
+                installation = make_installation(rig)
+                installation.set_behaviour(main="return")
+                install_java(rig, *runtimes)
+                result = installation.run()
+                records = sorted(str(path.parent) for path in rig.host_path(JAVA_ROOT).rglob("jvm-bridge-record.txt"))
+                if isinstance(outcome, Found):
+                    expected = (launch_text(installation, (outcome.version, outcome.home, outcome.library))
+                                + "SERVICE ERROR: service stopped\n")
+                    self.assertEqual(result.stderr, crlf(expected))
+                    self.assertEqual(result.returncode, 0)
+                    self.assertEqual(records, [str(rig.host_path(library_folder(outcome.library)))])
+                    self.assertEqual(installation.event_names(), ["main", "entered", "main-exit"])
+                else:
+                    self.assertEqual(result.stderr, crlf(console_start(installation) + outcome.printed + outcome.message))
+                    self.assertEqual(result.returncode, 0)
+                    self.assertEqual(records, [])
+                    self.assertEqual(installation.log_messages(),
+                                     ["VORN Service Startup", outcome.message.rstrip("\n")])
+
+
+if __name__ == "__main__":
+    unittest.main()
