@@ -1,13 +1,17 @@
-// The launcher's own log writer under load, in a process of its own, standing in for a launcher
-// that writes while others try the same file.
-//   log-load DATA THREADS LINES RELEASE
-// Writes one first line (so the log is open), prints "ready", waits for the file RELEASE.go, then
-// writes LINES lines from each of THREADS threads at once through writeLog, prints "written N",
-// and keeps the log open until the file RELEASE exists. Lines: "load thread T line NNNNN <payload>".
+// The launcher's own log writer in a process of its own, standing in for a launcher that holds
+// or writes the log while others try the same file. DATA is the data directory, as in the registry.
+//   log-load hold DATA RELEASE
+//     writes one line (the log is then open), prints "ready", keeps the log open until the file
+//     RELEASE exists
+//   log-load write DATA THREADS LINES RELEASE
+//     prints "ready", waits for the file RELEASE.go, then writes LINES lines from each of THREADS
+//     threads, all started at once so that their first calls meet at the lazy open, prints
+//     "written N" and keeps the log open until RELEASE exists. Lines: "load thread T line NNNNN ..."
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,35 +31,35 @@ void awaitFile(const std::string& path) {
     }
 }
 
-}  // namespace
+void say(const char* text) {
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+}
 
-int main(int argc, char* argv[]) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: log-load DATA THREADS LINES RELEASE\n");
-        return 64;
-    }
-    InitializeCriticalSection(&logLock);
-    logPath = copyText(std::string(argv[1]) + "log\\vorna-launcher.log");
-    int threads = std::atoi(argv[2]);
-    int lines = std::atoi(argv[3]);
-    std::string release = argv[4];
-
-    writeLog("load begins: %d threads x %d lines", threads, lines);
+int hold(const std::string& release) {
+    writeLog("log-load holds the log");
     if (logFile == nullptr) {
         return 1;
     }
-    std::printf("ready\n");
-    std::fflush(stdout);
-    awaitFile(release + ".go");
+    say("ready");
+    awaitFile(release);
+    return 0;
+}
 
+int write(int threads, int lines, const std::string& release) {
+    say("ready");
+    awaitFile(release + ".go");
+    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::vector<std::thread> writers;
     for (int t = 0; t < threads; ++t) {
-        writers.emplace_back([t, lines] {
+        writers.emplace_back([t, lines, start] {
+            WaitForSingleObject(start, INFINITE);
             for (int i = 0; i < lines; ++i) {
                 writeLog("load thread %d line %05d %s", t, i, payload);
             }
         });
     }
+    SetEvent(start);
     for (std::thread& writer : writers) {
         writer.join();
     }
@@ -63,4 +67,21 @@ int main(int argc, char* argv[]) {
     std::fflush(stdout);
     awaitFile(release);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    bool holding = argc == 4 && std::strcmp(argv[1], "hold") == 0;
+    bool writing = argc == 6 && std::strcmp(argv[1], "write") == 0;
+    if (!holding && !writing) {
+        std::fprintf(stderr, "usage: log-load hold DATA RELEASE | write DATA THREADS LINES RELEASE\n");
+        return 64;
+    }
+    InitializeCriticalSection(&logLock);
+    logPath = copyText(std::string(argv[2]) + "log\\vorna-launcher.log");
+    if (holding) {
+        return hold(argv[3]);
+    }
+    return write(std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
 }

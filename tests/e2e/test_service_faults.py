@@ -1,0 +1,69 @@
+"""Faults of the running service: its process killed mid-run, and an application whose
+gracefulShutdown never returns."""
+
+import time
+import unittest
+
+from service_case import STOP_PENDING, STOPPED, STOPPED_AFTER_WAIT, ServiceCase, rig
+from stress_support import Background, tool, whole_lines
+
+# Wine's service control manager gives a control 10 s (Windows: 30 s), which the handler's own
+# 10 s wait for gracefulShutdown can outlast.
+STOP_TIMED_OUT_UNDER_WINE = "ControlService failed (/stop).\nERROR_SERVICE_REQUEST_TIMEOUT (1053)\n"
+
+
+def command_text(result):
+    return result.text.split("=" * 71 + "\n", 1)[-1]
+
+
+class ServiceProcessKilled(ServiceCase):
+    def test_every_line_up_to_the_kill_is_whole_and_the_service_starts_again(self):
+        pid = str(self.run_service()["pid"])
+        self.assertEqual(tool("process_control", "wait", pid, "100").returncode, 3, "the service process runs")
+
+        # Pause and continue keep the service writing its log while the kill comes.
+        storm = Background(rig.config["service_control"], "storm", "VORNA", "4000")
+        self.addCleanup(storm.stop)
+        deadline = time.monotonic() + 30
+        while len(self.installation.log_messages()) < 50 and time.monotonic() < deadline:
+            time.sleep(0.02)
+        self.assertEqual(tool("process_control", "kill", pid).returncode, 0)
+        self.assertEqual(tool("process_control", "wait", pid, "10000").returncode, 0, "the process is gone")
+        storm.finish()
+
+        messages = whole_lines(self.installation.log_path.read_bytes())
+        self.assertEqual(messages[0], "VORN Service Startup")
+        self.assertGreaterEqual(len(messages), 50)
+        self.assertEqual(set(messages[1:]), {"Pausing VORNA...", "Continuing VORNA..."})
+        # Windows shows the service stopped with 1067 once its process is gone; Wine 8's SCM keeps the
+        # last report until the next start, so that is left to a Windows run.
+        self.start_service()
+        self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
+        self.assertEqual(self.log_after_shutdown().count("VORN Service Startup"), 2)
+
+
+class GracefulShutdownNeverReturns(ServiceCase):
+    def test_the_service_still_stops_and_its_process_ends(self):
+        pid = str(self.run_service(gracefulShutdown="hang")["pid"])
+        watch = rig.start_watch(seconds=60, until_state=STOPPED)
+        self.addCleanup(watch.stop)
+
+        result = self.command("/stop")
+        self.assertIn(command_text(result), (STOPPED_AFTER_WAIT, STOP_TIMED_OUT_UNDER_WINE))
+        records = watch.records()
+        self.assertEqual([r["state"] for r in records[-2:]], [STOP_PENDING, STOPPED], records)
+        stop_pending, stopped = records[-2:]
+        self.assertEqual(stopped["exitcode"], 0, stopped)
+        # The handler gives up on the call after 10 s; the service main waits at most 20 s for it.
+        self.assertLess(stopped["t"] - stop_pending["t"], 22000, records)
+        self.assertEqual(tool("process_control", "wait", pid, "20000").returncode, 0, "the process ended")
+
+        self.assertEqual(self.log_after_shutdown(),
+                         ["VORN Service Startup", "Shutting down VORNA...", "VORN Service Shutdown"])
+        calls = self.installation.event_names()
+        self.assertIn("gracefulShutdown", calls)
+        self.assertNotIn("main-exit", calls)
+
+
+if __name__ == "__main__":
+    unittest.main()
