@@ -172,3 +172,11 @@ def port_is_free(port):
         except OSError:
             return False
         return True
+
+
+def run_launcher(installation, *arguments, **options):
+    """Runs the launcher from a console; a "/d" run takes its turn at the debugging port."""
+    if "/d" not in arguments:
+        return installation.run(*arguments, **options)
+    with debug_port():
+        return installation.run(*arguments, **options)

@@ -10,13 +10,13 @@ from java_launch import (
     JDK8_DISCOVERY,
     MAIN_CLASS,
     console_start,
-    debug_port,
     discovery_lines,
     is_interleaving,
     launch_text,
     launcher_text,
     normalise_addresses,
     option_lines,
+    run_launcher,
     supervision_checks,
     vm_options,
 )
@@ -56,8 +56,7 @@ class ConsoleLaunch(unittest.TestCase):
     def test_debug_run_adds_the_steps_of_the_start(self):
         installation = make_installation(rig)
         installation.set_behaviour(main="return")
-        with debug_port():
-            result = installation.run("/d")
+        result = run_launcher(installation, "/d")
         expected = (
             launch_text(installation)
             + "Creating JVM...\nNew JVM loaded.\nStarting Java program...\ndone.\n\n"
@@ -71,8 +70,7 @@ class ConsoleLaunch(unittest.TestCase):
         installation = make_installation(rig, properties=b"# heap limit\nmemsize=1024M\n")
         # Long enough for at least one supervision pass to find main still running.
         installation.set_behaviour(main="return:3000")
-        with debug_port():
-            result = installation.run("/d", "/d")
+        result = run_launcher(installation, "/d", "/d")
         self.assertEqual(result.returncode, 0, result.text)
         self.assertEqual(installation.event_names(), ["main", "entered", "main-exit"])
         config_trace = (

@@ -1,0 +1,91 @@
+"""The Java heap limit from "memsize" in vorna.properties: the exact option list the VM is
+created with, the sizes the launcher refuses itself, and a size that only the VM refuses, which
+leaves the launcher waiting the full minute for the VM."""
+
+import time
+import unittest
+
+from installation import bridge_record, install_java, jdk8, make_installation
+from java_launch import (
+    JDK8_DISCOVERY,
+    console_start,
+    discovery_lines,
+    launch_text,
+    launcher_text,
+    no_config_file,
+    option_lines,
+    run_launcher,
+    vm_options,
+)
+from winerig import Rig, crlf
+
+rig = Rig()
+
+
+class HeapSize(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        rig.remove_service()
+        install_java(rig, jdk8())
+
+    def test_sizes_that_reach_the_vm(self):
+        cases = [
+            ("no properties file", None, [], "512M"),
+            ("no memsize entry", b"other=2G\n", [], "512M"),
+            ("2G", b"memsize=2G\n", [], "2G"),
+            ("1024M", b"memsize=1024M\n", [], "1024M"),
+            ("2G with /d", b"memsize=2G\n", ["/d"], "2G"),
+        ]
+        for name, properties, arguments, heap in cases:
+            with self.subTest(name):
+                installation = make_installation(rig, properties=properties)
+                installation.set_behaviour(main="return")
+                result = run_launcher(installation, *arguments)
+                self.assertEqual(result.returncode, 0, result.text)
+                config_trace = no_config_file(installation) if properties is None else ""
+                self.assertIn(option_lines(installation, heap, config_trace), result.text)
+                record = bridge_record(rig, jdk8())
+                options = vm_options(installation, heap, debug=bool(arguments))
+                self.assertEqual(record, {"version": "0x00010006", "nOptions": str(len(options)),
+                                          "ignoreUnrecognized": "0", "options": options, "result": "0"})
+                self.assertEqual(installation.event_names(), ["main", "entered", "main-exit"])
+
+    def test_sizes_the_launcher_refuses(self):
+        for value in ["1024m", "2g", "512", "1T", ""]:
+            with self.subTest(memsize=value):
+                installation = make_installation(rig, properties=f"memsize={value}\n".encode())
+                install_java(rig, jdk8())
+                result = installation.run()
+                expected = (
+                    console_start(installation)
+                    + discovery_lines(*JDK8_DISCOVERY)
+                    + f"Classpath option:\t-Djava.class.path={installation.install}vorna.jar\n"
+                    + f"Error: Invalid size specification {value}."
+                )
+                self.assertEqual(result.stderr, crlf(expected))
+                self.assertEqual(result.returncode, 0)
+                self.assertEqual(installation.log_messages(),
+                                 ["VORN Service Startup", f"Invalid size specification {value}. Exiting."])
+                self.assertIsNone(bridge_record(rig, jdk8()))
+
+    def test_a_size_only_the_vm_refuses_times_out_after_a_minute(self):
+        installation = make_installation(rig, properties=b"memsize=lotsM\n")
+        installation.set_behaviour(main="return")
+        started = time.monotonic()
+        result = installation.run(timeout=150)
+        elapsed = time.monotonic() - started
+        self.assertEqual(result.returncode, 1, result.text)
+        self.assertGreaterEqual(elapsed, 60)
+        expected = launch_text(installation, heap="lotsM", config_trace="") + "Timeout while waiting for JVM creation.\n"
+        self.assertEqual(launcher_text(result.stderr), expected)
+        self.assertIn("-XmxlotsM", result.text)
+        self.assertEqual(installation.log_messages(), ["VORN Service Startup", "FATAL ERROR: Failed to start Java VM.",
+                                                       "Timeout while waiting for JVM creation."])
+        record = bridge_record(rig, jdk8())
+        self.assertEqual(record["options"], vm_options(installation, "lotsM"))
+        self.assertLess(int(record["result"]), 0)
+        self.assertEqual(installation.events(), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
