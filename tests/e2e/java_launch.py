@@ -50,14 +50,19 @@ def option_lines(installation, heap="512M", config_trace=""):
     )
 
 
-def no_config_file(installation):
-    return f"Could not open config file ({installation.install}vorna.properties)\n"
+def no_config_file(installation, level=0):
+    """What looking for "memsize" prints at a debug level when there is no properties file."""
+    path = f"{installation.install}vorna.properties"
+    trace = f"getConfigOption(const char*)\nLoading config from {path}...\n" if level >= 2 else ""
+    return trace + f"Could not open config file ({path})\n"
 
 
-def launch_text(installation, discovery=JDK8_DISCOVERY, heap="512M", config_trace=None):
-    """What a console launch prints up to the start of the VM, with the separator after it."""
+def launch_text(installation, discovery=JDK8_DISCOVERY, heap="512M", config_trace=None, level=0):
+    """What a console launch at a debug level prints up to the start of the VM, with the separator
+    after it; config_trace is what reading the properties file printed, by default that there is
+    none."""
     if config_trace is None:
-        config_trace = no_config_file(installation)
+        config_trace = no_config_file(installation, level)
     return (
         console_start(installation)
         + discovery_lines(*discovery)
@@ -180,3 +185,24 @@ def run_launcher(installation, *arguments, **options):
         return installation.run(*arguments, **options)
     with debug_port():
         return installation.run(*arguments, **options)
+
+
+LEVEL_1_START = "Creating JVM...\nNew JVM loaded.\nStarting Java program...\n"
+# With "/d" "/d", up to the Java main thread's first line; addresses as normalise_addresses leaves them.
+LEVEL_2_START = (
+    "Creating JVM...\n"
+    "Loading JVM DLL.\n"
+    "Got address of function JNI_CreateJavaVM: <address>\n"
+    "Started JVM; jvm = <address>\n"
+    "New JVM loaded.\n"
+    "Starting Java program...\n"
+)
+
+
+def main_thread_trace(installation):
+    """The "/d" "/d" lines of the Java main thread up to the hand-over to main."""
+    return (
+        "Attached to JVM\nFound Class\nFound main method\n"
+        f'Adding argument 0: "{installation.install}"\n'
+        f'Adding argument 1: "{installation.data}"\n'
+    )

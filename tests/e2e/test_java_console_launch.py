@@ -8,12 +8,16 @@ import unittest
 from installation import bridge_record, install_java, jdk8, make_installation
 from java_launch import (
     JDK8_DISCOVERY,
+    LEVEL_1_START,
+    LEVEL_2_START,
     MAIN_CLASS,
+    SEPARATOR,
     console_start,
     discovery_lines,
     is_interleaving,
     launch_text,
     launcher_text,
+    main_thread_trace,
     normalise_addresses,
     option_lines,
     run_launcher,
@@ -57,11 +61,7 @@ class ConsoleLaunch(unittest.TestCase):
         installation = make_installation(rig)
         installation.set_behaviour(main="return")
         result = run_launcher(installation, "/d")
-        expected = (
-            launch_text(installation)
-            + "Creating JVM...\nNew JVM loaded.\nStarting Java program...\ndone.\n\n"
-            + "SERVICE ERROR: service stopped\n"
-        )
+        expected = launch_text(installation) + LEVEL_1_START + "done.\n\nSERVICE ERROR: service stopped\n"
         self.assertEqual(result.stderr, crlf(expected))
         self.assertEqual(result.returncode, 0)
         self.assertEqual(installation.log_messages(), ["VORN Service Startup", "SERVICE ERROR: service stopped"])
@@ -86,18 +86,10 @@ class ConsoleLaunch(unittest.TestCase):
             console_start(installation)
             + discovery_lines(*JDK8_DISCOVERY)
             + option_lines(installation, "1024M", config_trace)
-            + "=" * 71 + "\n\n"
-            + "Creating JVM...\n"
-            + "Loading JVM DLL.\n"
-            + "Got address of function JNI_CreateJavaVM: <address>\n"
-            + "Started JVM; jvm = <address>\n"
-            + "New JVM loaded.\n"
-            + "Starting Java program...\n"
-            + "Attached to JVM\n"
-            + "Found Class\n"
-            + "Found main method\n"
-            + 'Adding argument 0: "C:\\VORNA\\"\n'
-            + 'Adding argument 1: "C:\\VORNA\\data\\"\n'
+            + SEPARATOR
+            + "\n"
+            + LEVEL_2_START
+            + main_thread_trace(installation)
         )
         text = normalise_addresses(self, launcher_text(result.stderr))
         self.assertTrue(text.startswith(before_main), text)

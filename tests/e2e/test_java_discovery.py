@@ -101,7 +101,8 @@ class RuntimeDiscovery(unittest.TestCase):
                     self.assertEqual(records, [str(rig.host_path(library_folder(outcome.library)))])
                     self.assertEqual(installation.event_names(), ["main", "entered", "main-exit"])
                 else:
-                    self.assertEqual(result.stderr, crlf(console_start(installation) + outcome.printed + outcome.message))
+                    expected = console_start(installation) + outcome.printed + outcome.message
+                    self.assertEqual(result.stderr, crlf(expected))
                     self.assertEqual(result.returncode, 0)
                     self.assertEqual(records, [])
                     self.assertEqual(installation.log_messages(),

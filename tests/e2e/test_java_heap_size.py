@@ -76,7 +76,8 @@ class HeapSize(unittest.TestCase):
         elapsed = time.monotonic() - started
         self.assertEqual(result.returncode, 1, result.text)
         self.assertGreaterEqual(elapsed, 60)
-        expected = launch_text(installation, heap="lotsM", config_trace="") + "Timeout while waiting for JVM creation.\n"
+        expected = (launch_text(installation, heap="lotsM", config_trace="")
+                    + "Timeout while waiting for JVM creation.\n")
         self.assertEqual(launcher_text(result.stderr), expected)
         self.assertIn("-XmxlotsM", result.text)
         self.assertEqual(installation.log_messages(), ["VORN Service Startup", "FATAL ERROR: Failed to start Java VM.",
