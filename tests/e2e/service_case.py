@@ -77,6 +77,11 @@ class ServiceCase(unittest.TestCase):
         self.install(**behaviour)
         return self.start_service()
 
+    def forget_earlier_runs(self):
+        """Removes the log and the application's record, for another run within one test."""
+        self.installation.log_path.unlink(missing_ok=True)
+        rig.host_path(self.installation.data + "events.txt").unlink(missing_ok=True)
+
     def wait_for(self, *states, seconds=90):
         """The status record once the service shows one of states; fails after seconds."""
         deadline = time.monotonic() + seconds
