@@ -1,0 +1,55 @@
+"""Lifecycle calls that fail in the application: a missing pause method, and exceptions thrown
+by gracefulShutdown, pause and cont. Each failure leaves its line in the log after the control's
+own line, and the service goes on as the control asks."""
+
+import unittest
+
+from service_case import PAUSED, RUNNING, STOPPED, STOPPED_AFTER_WAIT, ServiceCase, sent
+
+
+def thrown(method):
+    return (f'Exception thrown by "{method}" method: '
+            f"java.lang.IllegalStateException: test application was asked to throw from {method}")
+
+
+class WithoutPause(ServiceCase):
+    app = "no-pause-app"
+
+    def test_pause_is_logged_as_missing_and_the_service_pauses_all_the_same(self):
+        self.run_service()
+        self.assertCommand(["/pause"], sent("/pause"))
+        self.wait_for(PAUSED, seconds=30)
+        self.assertEqual(
+            self.installation.log_messages(),
+            ["VORN Service Startup", "Pausing VORNA...",
+             'FATAL ERROR: Failed to locate "pause" method in class de/ardilux/vorna/Vorna.'],
+        )
+        self.assertCommand(["/cont"], sent("/cont"))
+        self.wait_for(RUNNING, seconds=30)
+        self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
+        self.assertEqual(self.installation.event_names()[2:4], ["cont", "gracefulShutdown"])
+
+
+class Throwing(ServiceCase):
+    def test_each_exception_is_logged_and_the_control_takes_effect(self):
+        self.run_service(pause="throw", cont="throw", gracefulShutdown="throw")
+        cases = [
+            ("/pause", "Pausing VORNA...", "pause", PAUSED),
+            ("/cont", "Continuing VORNA...", "cont", RUNNING),
+            ("/stop", "Shutting down VORNA...", "gracefulShutdown", STOPPED),
+        ]
+        for argument, message, method, state in cases:
+            with self.subTest(argument):
+                lines = len(self.installation.log_messages())
+                text = STOPPED_AFTER_WAIT if argument == "/stop" else sent(argument)
+                self.assertCommand([argument], text)
+                status = self.wait_for(state, seconds=30)
+                self.assertEqual(status["exitcode"], 0, status)
+                self.assertEqual(self.installation.log_messages()[lines:lines + 2], [message, thrown(method)])
+                self.assertIn(f"{method}-throws", self.installation.event_names())
+        # A stop whose call threw is still an orderly stop, and the process ends as usual.
+        self.assertEqual(self.log_after_shutdown()[-1], "VORN Service Shutdown")
+
+
+if __name__ == "__main__":
+    unittest.main()
