@@ -30,7 +30,7 @@ class WholeLife(ServiceCase):
         self.assertEqual(registration["error"], 1, "error control normal")
         self.assertEqual(registration["display"], "VORNA")
         self.assertEqual(registration["description"], "Ardilux Keltranes Server")
-        # The dependency on "nsi" is left to a Windows run: Wine 8 stores CreateServiceA's list corrupted and shows none.
+        # The dependency on "nsi" is left to a Windows run: Wine 8 stores CreateServiceA's list corrupted, shows none.
         self.assertEqual(registration["state"], STOPPED)
 
         self.assertCommand(["/start"], START_SENT)
