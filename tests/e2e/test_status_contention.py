@@ -1,0 +1,86 @@
+"""Status reports under contention: pause and continue sent as fast as the service control
+manager takes them, then stop, while the supervision loop reports once a second. Every record a
+client sees is one of the service's states with that state's own fields, and check points never
+go backwards."""
+
+import unittest
+
+from service_case import (
+    ACCEPTED_CONTROLS,
+    CONTINUE_PENDING,
+    PAUSE_PENDING,
+    PAUSED,
+    RUNNING,
+    START_PENDING,
+    STOP_PENDING,
+    STOPPED,
+    ServiceCase,
+    rig,
+)
+from stress_support import tool, whole_lines
+
+STORM_MS = 5000
+
+# State: (accepted controls, wait hint, carries a check point).
+REPORT_FIELDS = {
+    START_PENDING: (0, 5000, True),
+    RUNNING: (ACCEPTED_CONTROLS, 0, False),
+    PAUSE_PENDING: (ACCEPTED_CONTROLS, 5000, True),
+    PAUSED: (ACCEPTED_CONTROLS, 0, True),
+    CONTINUE_PENDING: (ACCEPTED_CONTROLS, 0, True),
+    STOP_PENDING: (ACCEPTED_CONTROLS, 0, True),
+    STOPPED: (ACCEPTED_CONTROLS, 0, False),
+}
+
+
+class ReportsUnderContention(ServiceCase):
+    def test_every_report_is_whole_and_check_points_only_grow(self):
+        self.install()
+        # One watch sees the start up to running, a second one the storm and the stop.
+        start_watch = rig.start_watch(seconds=90, until_state=RUNNING)
+        self.addCleanup(start_watch.stop)
+        self.start_service()
+        records = start_watch.records()
+        watch = rig.start_watch(seconds=120, until_state=STOPPED)
+        self.addCleanup(watch.stop)
+
+        storm = tool("service_control", "storm", "VORNA", str(STORM_MS), timeout=STORM_MS / 1000 + 60)
+        counts = dict(field.split("=") for field in storm.stdout.decode("latin-1").split())
+        sent = int(counts["sent"])
+        self.assertGreater(sent, 20, storm.stdout)
+        # An even number of controls ended with a continue: the loop settles on running.
+        settled = self.wait_for(RUNNING if sent % 2 == 0 else PAUSED, seconds=30)
+        self.assertEqual(settled["checkpoint"] == 0, settled["state"] == RUNNING, settled)
+
+        self.command("/stop")
+        records += watch.records()
+        self.log_after_shutdown()
+
+        # Until the process's first report, the records are the service control manager's own.
+        first = [(r["state"], r["checkpoint"]) for r in records].index((START_PENDING, 1))
+        records = records[first:]
+        states = [record["state"] for record in records]
+        self.assertEqual(states[-1], STOPPED, records[-3:])
+        self.assertIn(PAUSE_PENDING, states)
+        self.assertIn(CONTINUE_PENDING, states)
+        check_points = []
+        for record in records:
+            self.assertIn(record["state"], REPORT_FIELDS, record)
+            controls, wait_hint, carries_check_point = REPORT_FIELDS[record["state"]]
+            self.assertEqual((record["controls"], record["waithint"]), (controls, wait_hint), record)
+            self.assertEqual((record["exitcode"], record["specific"]), (0, 0), record)
+            self.assertEqual(record["checkpoint"] != 0, carries_check_point, record)
+            if carries_check_point:
+                check_points.append(record["checkpoint"])
+        self.assertEqual(check_points[0], 1)
+        self.assertEqual(check_points, sorted(set(check_points)), "check points went backwards or repeated")
+
+        # Every control was handled: one log line each, one call of the application each, nothing torn.
+        messages = whole_lines(self.installation.log_path.read_bytes())
+        self.assertEqual(messages.count("Pausing VORNA...") + messages.count("Continuing VORNA..."), sent)
+        calls = self.installation.event_names()
+        self.assertEqual((calls.count("pause"), calls.count("cont")), ((sent + 1) // 2, sent // 2))
+
+
+if __name__ == "__main__":
+    unittest.main()
