@@ -91,7 +91,8 @@ class ServiceCase(unittest.TestCase):
             if status is not None and status["state"] in states:
                 return status
             time.sleep(0.1)
-        self.fail(f"the service did not reach any of the states {states} within {seconds} s: {status}")
+        self.fail(f"the service did not reach any of the states {states} within {seconds} s: {status}\n"
+                  f"log: {self.installation.log_messages()}")
 
     def wait_until_removed(self, seconds=30):
         deadline = time.monotonic() + seconds
