@@ -27,6 +27,13 @@ JDK8_DISCOVERY = ("1.8", "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\serve
 DEBUG_PORT = 8000
 
 
+def prepare_console(rig):
+    """No service "VORNA", and Wine's dispatcher pointed at no service's pipe, so that a console
+    launch starts at once whatever the tests before left behind."""
+    rig.remove_service()
+    rig.forget_service_pipe()
+
+
 def console_start(installation):
     """Everything a console launch prints before it looks for Java."""
     return (
@@ -179,12 +186,13 @@ def port_is_free(port):
         return True
 
 
-def run_launcher(installation, *arguments, **options):
-    """Runs the launcher from a console; a "/d" run takes its turn at the debugging port."""
+def run_launcher(installation, *arguments, timeout=60):
+    """Runs the launcher from a console; a "/d" run takes its turn at the debugging port. A launch
+    takes seconds: the time limit only ends a launcher whose application never returns."""
     if "/d" not in arguments:
-        return installation.run(*arguments, **options)
+        return installation.run(*arguments, timeout=timeout)
     with debug_port():
-        return installation.run(*arguments, **options)
+        return installation.run(*arguments, timeout=timeout)
 
 
 LEVEL_1_START = "Creating JVM...\nNew JVM loaded.\nStarting Java program...\n"

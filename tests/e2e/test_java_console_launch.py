@@ -19,6 +19,7 @@ from java_launch import (
     launcher_text,
     main_thread_trace,
     normalise_addresses,
+    prepare_console,
     option_lines,
     run_launcher,
     supervision_checks,
@@ -32,14 +33,14 @@ rig = Rig()
 class ConsoleLaunch(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        rig.remove_service()
+        prepare_console(rig)
         install_java(rig, jdk8())
 
     def test_main_gets_the_install_and_data_directories_and_its_return_ends_the_launch(self):
         installation = make_installation(rig, install="C:\\Program Files\\Vorna App\\",
                                          data="C:\\ProgramData\\Vorna Data\\")
         installation.set_behaviour(main="return")
-        result = installation.run()
+        result = run_launcher(installation)
         self.assertEqual(result.returncode, 0, result.text)
         self.assertEqual(installation.events()[0], ["main", "2", "C:\\Program Files\\Vorna App\\",
                                                     "C:\\ProgramData\\Vorna Data\\"])
@@ -51,7 +52,7 @@ class ConsoleLaunch(unittest.TestCase):
     def test_plain_run_prints_exactly_its_progress_and_the_stop(self):
         installation = make_installation(rig)
         installation.set_behaviour(main="return")
-        result = installation.run()
+        result = run_launcher(installation)
         expected = launch_text(installation) + "SERVICE ERROR: service stopped\n"
         self.assertEqual(result.stderr, crlf(expected))
         self.assertEqual(result.stdout, b"")
@@ -113,7 +114,7 @@ class InstallDirectoryMissing(unittest.TestCase):
         missing = "C:\\VORNA missing\\"
         shutil.rmtree(rig.host_path(missing), ignore_errors=True)
         rig.set_launcher_paths(missing, installation.data)
-        result = installation.run()
+        result = run_launcher(installation)
         expected = console_start(installation) + f"Error: Cannot chdir to install path {missing}."
         self.assertEqual(result.stderr, crlf(expected))
         self.assertEqual(result.returncode, 0)

@@ -6,7 +6,7 @@ import unittest
 from dataclasses import dataclass
 
 from installation import install_java, jdk8, jdk17, jre8, jre17, make_installation
-from java_launch import console_start, launch_text
+from java_launch import console_start, launch_text, prepare_console, run_launcher
 from winerig import Rig, crlf
 
 rig = Rig()
@@ -82,7 +82,7 @@ CASES = [
 class RuntimeDiscovery(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        rig.remove_service()
+        prepare_console(rig)
 
     def test_registered_runtimes(self):
         for name, runtimes, outcome in CASES:
@@ -91,7 +91,7 @@ class RuntimeDiscovery(unittest.TestCase):
                 installation = make_installation(rig)
                 installation.set_behaviour(main="return")
                 install_java(rig, *runtimes)
-                result = installation.run()
+                result = run_launcher(installation)
                 records = sorted(str(path.parent) for path in rig.host_path(JAVA_ROOT).rglob("jvm-bridge-record.txt"))
                 if isinstance(outcome, Found):
                     expected = (launch_text(installation, (outcome.version, outcome.home, outcome.library))

@@ -14,6 +14,7 @@ from java_launch import (
     launcher_text,
     no_config_file,
     option_lines,
+    prepare_console,
     run_launcher,
     vm_options,
 )
@@ -25,7 +26,7 @@ rig = Rig()
 class HeapSize(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        rig.remove_service()
+        prepare_console(rig)
         install_java(rig, jdk8())
 
     def test_sizes_that_reach_the_vm(self):
@@ -55,7 +56,7 @@ class HeapSize(unittest.TestCase):
             with self.subTest(memsize=value):
                 installation = make_installation(rig, properties=f"memsize={value}\n".encode())
                 install_java(rig, jdk8())
-                result = installation.run()
+                result = run_launcher(installation)
                 expected = (
                     console_start(installation)
                     + discovery_lines(*JDK8_DISCOVERY)
@@ -72,7 +73,7 @@ class HeapSize(unittest.TestCase):
         installation = make_installation(rig, properties=b"memsize=lotsM\n")
         installation.set_behaviour(main="return")
         started = time.monotonic()
-        result = installation.run(timeout=150)
+        result = run_launcher(installation, timeout=150)
         elapsed = time.monotonic() - started
         self.assertEqual(result.returncode, 1, result.text)
         self.assertGreaterEqual(elapsed, 60)

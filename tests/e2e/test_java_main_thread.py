@@ -14,6 +14,7 @@ from java_launch import (
     launcher_text,
     main_thread_trace,
     normalise_addresses,
+    prepare_console,
     run_launcher,
     split_streams,
     supervision_checks,
@@ -36,7 +37,7 @@ def launcher_part(test, result, arguments):
 class JavaMainThread(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        rig.remove_service()
+        prepare_console(rig)
         install_java(rig, jdk8())
 
     def test_a_missing_main_class_is_described_and_ends_the_launch_with_1(self):

@@ -9,7 +9,7 @@ import time
 import unittest
 
 from installation import bridge_record, install_java, jdk8, make_installation
-from java_launch import debug_port, launcher_text, split_streams, wait_for_log_message
+from java_launch import debug_port, launcher_text, prepare_console, split_streams, wait_for_log_message
 from winerig import Rig
 
 rig = Rig()
@@ -20,7 +20,7 @@ REFUSED_OPTION = "-Xnot-an-option"
 class FailedCreation(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        rig.remove_service()
+        prepare_console(rig)
 
     def start_until_logged(self, installation, message):
         """Starts a "/d" "/d" launch, waits for message in the log, then ends the launcher; gives
