@@ -48,8 +48,8 @@ def discovery_lines(version, home, library):
 
 
 def option_lines(installation, heap="512M", config_trace=""):
-    """The class path and heap lines; config_trace is what reading the properties file printed
-    between them ("Could not open config file ..." when there is none)."""
+    """The class path and heap lines, after config_trace: what reading the properties file
+    printed before them ("Could not open config file ..." when there is none)."""
     return (
         config_trace
         + f"Classpath option:\t-Djava.class.path={installation.install}vorna.jar\n"
