@@ -63,15 +63,18 @@ class WholeLife(ServiceCase):
         self.assertIsNone(rig.query_service())
         self.assertCommand(["/check"], CHECK_NOT_INSTALLED)
 
-    def test_the_service_runs_again_after_a_stop(self):
+    def test_a_second_run_stopped_while_paused(self):
         self.run_service()
         self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
         self.log_after_shutdown()
         self.start_service()
+        self.assertCommand(["/pause"], sent("/pause"))
+        self.wait_for(PAUSED, seconds=30)
         self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
+        stopped = rig.query_service()
+        self.assertEqual((stopped["state"], stopped["exitcode"]), (STOPPED, 0), stopped)
         self.assertEqual(self.log_after_shutdown(runs=2).count("VORN Service Startup"), 2)
         self.assertEqual(self.installation.event_names().count("gracefulShutdown"), 2)
-
 
 if __name__ == "__main__":
     unittest.main()
