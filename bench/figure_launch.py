@@ -20,10 +20,10 @@ def entered_after(installation, begin_micros):
     return (entered[0] - begin_micros) / 1000.0
 
 
-def measure(run, installation):
+def measure(launch, installation):
     installation.rig.host_path(installation.data + "events.txt").unlink(missing_ok=True)
     begin = time.time_ns() // 1000
-    run()
+    launch()
     return entered_after(installation, begin)
 
 
