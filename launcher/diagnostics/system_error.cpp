@@ -31,8 +31,7 @@ const ErrorText errorTexts[] = {
     {1115, "ERROR_SHUTDOWN_IN_PROGRESS (%d)\n"},
 };
 
-}  // namespace
-
+// The printf format, taking the code as %d, that names the code.
 const char* systemErrorFormat(std::uint32_t code) {
     for (const ErrorText& entry : errorTexts) {
         if (entry.code == code) {
@@ -41,6 +40,8 @@ const char* systemErrorFormat(std::uint32_t code) {
     }
     return "Unknown error code (%d)\n";
 }
+
+}  // namespace
 
 void printSystemError(std::uint32_t code) {
     // %d reads the code as signed, so codes of 2^31 and above print negative.

@@ -2,9 +2,6 @@
 
 #include <cstdint>
 
-// The printf format (taking the code as %d) that names a Windows error code; codes outside the
-// table get a generic text.
-const char* systemErrorFormat(std::uint32_t code);
-
-// Ends the caller's context text on the standard error stream with the code's name and number.
+// Ends the caller's context text on the standard error stream with the code's name and number;
+// codes outside the table of known names get a generic text.
 void printSystemError(std::uint32_t code);

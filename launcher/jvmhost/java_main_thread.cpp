@@ -29,6 +29,13 @@ const char* const resultFormats[] = {
     "Java Exception thrown\n",
 };
 
+const char* javaThreadResultFormat(std::uint32_t code) {
+    if (code < sizeof resultFormats / sizeof resultFormats[0]) {
+        return resultFormats[code];
+    }
+    return "Unknown error code (%d)\n";
+}
+
 // The String[] handed to main, or null when the VM cannot build it.
 jobjectArray newArgumentArray(JNIEnv* env, jclass stringClass, const LaunchRecord& record) {
     jobjectArray arguments = env->NewObjectArray(record.argc, stringClass, nullptr);
@@ -138,13 +145,6 @@ bool isJvmThreadRunning() {
         printJavaThreadResult(code);
     }
     return false;
-}
-
-const char* javaThreadResultFormat(std::uint32_t code) {
-    if (code < sizeof resultFormats / sizeof resultFormats[0]) {
-        return resultFormats[code];
-    }
-    return "Unknown error code (%d)\n";
 }
 
 void printJavaThreadResult(std::uint32_t code) {

@@ -11,6 +11,5 @@ DWORD WINAPI runMainProc(LPVOID parameter);
 // True while jvmThread has not ended.
 bool isJvmThreadRunning();
 
-// The text of a result code of runMainProc.
-const char* javaThreadResultFormat(std::uint32_t code);
+// Prints the text of a result code of runMainProc on the standard error stream.
 void printJavaThreadResult(std::uint32_t code);
