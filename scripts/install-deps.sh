@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ python3
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine64 wine64-tools libwine-dev
+  wine wine64 wine64-tools libwine-dev
   openjdk-17-jdk-headless
   googletest
   clang libclang-rt-14-dev
