@@ -18,6 +18,7 @@
 #include "path_translation.h"
 #include "thread_attachment.h"
 #include "trap.h"
+#include "vm_hooks.h"
 #include "windows_jni_objects.h"
 
 namespace {
@@ -33,29 +34,36 @@ BridgeConfig bridge_config(std::string& error)
     return read_bridge_config(bridge_directory() + "/" + config_file, error);
 }
 
-// What HotSpot gets: the launcher's options with Linux paths, the configured ones, and -Xrs
-// so that SIGINT and SIGTERM stay Wine's.
-std::vector<std::string> hotspot_options(const JavaVMInitArgs& args, const BridgeConfig& config)
+struct HotSpotOption {
+    std::string text;
+    void* extra_info;
+};
+
+// What HotSpot gets: the launcher's options with Linux paths and the bridge's hooks in place
+// of the launcher's, the configured ones, and -Xrs so that SIGINT and SIGTERM stay Wine's.
+std::vector<HotSpotOption> hotspot_options(const JavaVMInitArgs& args, const BridgeConfig& config)
 {
-    std::vector<std::string> options;
+    std::vector<HotSpotOption> options;
     for (jint i = 0; i < args.nOptions; ++i) {
         const JavaVMOption& option = args.options[i];
         const std::string text = option.optionString != nullptr ? option.optionString : "";
-        // Their extraInfo points at Windows code, which HotSpot threads would call.
-        if (text == "exit" || text == "abort" || text == "vfprintf") {
-            trap("the VM hook option '" + text + "' is not supported");
+        if (is_vm_hook_option(text)) {
+            options.push_back({text, hotspot_hook_for(option)});
+        } else {
+            options.push_back({translate_option(text), nullptr});
         }
-        options.push_back(translate_option(text));
     }
-    options.insert(options.end(), config.options.begin(), config.options.end());
-    options.push_back("-Xrs");
+    for (const std::string& text : config.options) {
+        options.push_back({text, nullptr});
+    }
+    options.push_back({"-Xrs", nullptr});
     return options;
 }
 
 jint create_on_companion(WindowsEnv& env, const JavaVMInitArgs& args, const BridgeConfig& config,
                          std::string& error)
 {
-    const std::vector<std::string> texts = hotspot_options(args, config);
+    const std::vector<HotSpotOption> given = hotspot_options(args, config);
     // HotSpot takes user.dir from the Unix working directory, which Wine's
     // SetCurrentDirectory leaves where the process started.
     const std::string working_directory = linux_working_directory();
@@ -69,8 +77,8 @@ jint create_on_companion(WindowsEnv& env, const JavaVMInitArgs& args, const Brid
             return JNI_ERR;
         }
         std::vector<JavaVMOption> options;
-        for (const std::string& text : texts) {
-            options.push_back({const_cast<char*>(text.c_str()), nullptr});
+        for (const HotSpotOption& option : given) {
+            options.push_back({const_cast<char*>(option.text.c_str()), option.extra_info});
         }
         JavaVMInitArgs real_args{args.version, static_cast<jint>(options.size()), options.data(),
                                  args.ignoreUnrecognized};

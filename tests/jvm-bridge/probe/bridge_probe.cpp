@@ -2,13 +2,13 @@
 //
 // It expects jvm.dll and libs\bridge-probe.jar beside itself. One CreateThread thread creates
 // the VM (and destroys it at the end); two more attach at once, one running BridgeProbe.main,
-// the other calling a lifecycle method while main runs. Prints one line a check and exits 0
-// when all passed.
+// the other calling a lifecycle method while main runs. The VM gets the launcher's vfprintf,
+// exit and abort hooks; each hook is then driven through a real VM path in a child process
+// (vm_hook_cases.h). Prints one line a check and exits 0 when all passed.
 #include <windows.h>
 
 #include <jni.h>
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -16,21 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "bridge_library.h"
+#include "launcher_hooks.h"
+#include "probe_report.h"
+#include "vm_hook_cases.h"
+
 namespace {
 
 constexpr DWORD wait_ms = 60000;
 const char* const probe_class = "vorna/probe/BridgeProbe";
-
-std::atomic<int> passed{0};
-std::atomic<int> failed{0};
-
-bool report(bool ok, const std::string& what)
-{
-    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    std::fflush(stdout);
-    ++(ok ? passed : failed);
-    return ok;
-}
 
 double milliseconds_since(const LARGE_INTEGER& start)
 {
@@ -49,22 +43,13 @@ LARGE_INTEGER now()
     return counter;
 }
 
-std::string directory_of_exe()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text = path;
-    return text.substr(0, text.find_last_of('\\'));
-}
-
 struct Probe {
     std::string directory;
     std::vector<std::string> options;
     JavaVM* vm = nullptr;
     HANDLE vm_created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE workers_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    jint (JNICALL* create_java_vm)(JavaVM**, void**, void*) = nullptr;
-    jint (JNICALL* get_created_java_vms)(JavaVM**, jsize, jsize*) = nullptr;
+    BridgeLibrary library;
 };
 
 // True, after describing and clearing it, when an exception is pending.
@@ -136,8 +121,12 @@ std::string read_file(const std::string& path)
 
 void check_creation_record(const Probe& probe)
 {
-    std::string expected = "version=0x00010006\nnOptions=" +
-                           std::to_string(probe.options.size()) + "\nignoreUnrecognized=0\n";
+    const size_t count = probe.options.size() + launcher_hook_options().size();
+    std::string expected = "version=0x00010006\nnOptions=" + std::to_string(count) +
+                           "\nignoreUnrecognized=0\n";
+    for (const JavaVMOption& hook : launcher_hook_options()) {
+        expected += std::string("option=") + hook.optionString + "\n";
+    }
     for (const std::string& option : probe.options) {
         expected += "option=" + option + "\n";
     }
@@ -150,15 +139,15 @@ void check_creation_record(const Probe& probe)
 DWORD WINAPI own_vm(void* context)
 {
     Probe& probe = *static_cast<Probe*>(context);
-    std::vector<JavaVMOption> options;
-    for (const std::string& option : probe.options) {
-        options.push_back({const_cast<char*>(option.c_str()), nullptr});
-    }
+    // The hooks as the launcher sets them. Here they carry little: the VM's part of what
+    // ExceptionDescribe prints, and -Xcheck:jni warnings should there be any.
+    std::vector<JavaVMOption> options = java_vm_options(launcher_hook_options(), probe.options);
     JavaVMInitArgs args{JNI_VERSION_1_6, static_cast<jint>(options.size()), options.data(),
                         JNI_FALSE};
     JNIEnv* env = nullptr;
     const LARGE_INTEGER start = now();
-    const jint result = probe.create_java_vm(&probe.vm, reinterpret_cast<void**>(&env), &args);
+    const jint result =
+        probe.library.create_java_vm(&probe.vm, reinterpret_cast<void**>(&env), &args);
     char took[64];
     std::snprintf(took, sizeof took, "%.0f ms", milliseconds_since(start));
     if (!report(result == JNI_OK, "JNI_CreateJavaVM on a CreateThread thread (" +
@@ -169,7 +158,7 @@ DWORD WINAPI own_vm(void* context)
     check_creation_record(probe);
     JavaVM* created = nullptr;
     jsize count = 0;
-    probe.get_created_java_vms(&created, 1, &count);
+    probe.library.get_created_java_vms(&created, 1, &count);
     report(count == 1 && created == probe.vm, "JNI_GetCreatedJavaVMs gives the VM");
     JNIEnv* again = nullptr;
     report(probe.vm->GetEnv(reinterpret_cast<void**>(&again), JNI_VERSION_1_6) == JNI_OK &&
@@ -418,8 +407,18 @@ bool wait_for(HANDLE handle, const char* what)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 2) {
+        int status = 1;
+        if (run_vm_hook_case(argv[1], status)) {
+            return status;
+        }
+    }
+    if (argc != 1) {
+        std::fprintf(stderr, "usage: bridge_probe.exe [<VM hook case>]\n");
+        return 2;
+    }
     const LARGE_INTEGER start = now();
     Probe probe;
     probe.directory = directory_of_exe();
@@ -432,18 +431,7 @@ int main()
         "-Dvorna.probe.log=" + probe.directory + "\\logs\\probe.log",
         "-Xmx64m",
     };
-    const std::string dll = probe.directory + "\\jvm.dll";
-    HMODULE bridge = LoadLibraryA(dll.c_str());
-    if (!report(bridge != nullptr, "LoadLibraryA " + dll + " (" + std::to_string(GetLastError()) +
-                                       ")")) {
-        return 1;
-    }
-    probe.create_java_vm = reinterpret_cast<decltype(probe.create_java_vm)>(
-        reinterpret_cast<void*>(GetProcAddress(bridge, "JNI_CreateJavaVM")));
-    probe.get_created_java_vms = reinterpret_cast<decltype(probe.get_created_java_vms)>(
-        reinterpret_cast<void*>(GetProcAddress(bridge, "JNI_GetCreatedJavaVMs")));
-    if (!report(probe.create_java_vm != nullptr && probe.get_created_java_vms != nullptr,
-                "GetProcAddress JNI_CreateJavaVM and JNI_GetCreatedJavaVMs")) {
+    if (!load_bridge_library(probe.directory, probe.library)) {
         return 1;
     }
 
@@ -465,7 +453,8 @@ int main()
         // A stuck VM thread would keep the process alive.
         ExitProcess(1);
     }
+    check_vm_hooks(probe.directory);
     std::printf("bridge_probe: %.0f ms in all\n", milliseconds_since(start));
-    std::printf("bridge_probe: %d passed, %d failed\n", passed.load(), failed.load());
-    return failed == 0 ? 0 : 1;
+    std::printf("bridge_probe: %d passed, %d failed\n", passed_checks(), failed_checks());
+    return failed_checks() == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@ package vorna.probe;
 
 import java.io.File;
 import java.lang.management.ManagementFactory;
+import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
 import java.util.concurrent.CountDownLatch;
@@ -10,8 +11,9 @@ import java.util.concurrent.atomic.AtomicInteger;
 
 /**
  * The Java side of bridge_probe.exe: a main that runs for a while, a lifecycle method called
- * from another thread meanwhile, a method that throws, and methods that show how arguments
- * arrived. A failed check throws, so the probe sees it as a pending exception.
+ * from another thread meanwhile, a method that throws, methods that show how arguments
+ * arrived, and two that end the VM. A failed check throws, so the probe sees it as a pending
+ * exception.
  */
 public final class BridgeProbe {
     private static final CountDownLatch mainStarted = new CountDownLatch(1);
@@ -62,6 +64,11 @@ public final class BridgeProbe {
         throw new IllegalStateException("thrown on purpose by the probe");
     }
 
+    /** Throws for ExceptionDescribe in bulk: only the VM's own words get printed. */
+    public static void failQuietly() {
+        throw new QuietException();
+    }
+
     public static void mix(double d, boolean z, byte b, char c, short s, int i, long j, float f,
             String[] a, String t) {
         last = d + "," + z + "," + b + "," + (int) c + "," + s + "," + i + "," + j + "," + f + ","
@@ -74,6 +81,28 @@ public final class BridgeProbe {
 
     public static double half(double d) {
         return d / 2;
+    }
+
+    /** Ends the VM as an application does; the VM's exit hook gets the status. */
+    public static void exitWith(int status) {
+        System.exit(status);
+    }
+
+    /** Allocates until the heap is full: with -XX:+CrashOnOutOfMemoryError the VM aborts. */
+    public static void exhaustHeap() {
+        List<long[]> hoard = new ArrayList<>();
+        for (;;) {
+            hoard.add(new long[1 << 16]);
+        }
+    }
+
+    /** Its printStackTrace, which ExceptionDescribe calls, prints nothing. */
+    private static final class QuietException extends RuntimeException {
+        private static final long serialVersionUID = 1L;
+
+        @Override
+        public void printStackTrace() {
+        }
     }
 
     private static void check(boolean passed, String what) {
