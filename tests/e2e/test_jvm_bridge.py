@@ -1,5 +1,6 @@
 """The test VM library itself: the probe drives it the way the launcher does, once plainly and
-once under -Xcheck:jni, before any launcher test relies on it."""
+once under -Xcheck:jni, before any launcher test relies on it; that includes the VM's vfprintf,
+exit and abort hooks, each driven through a real VM path in a child process of the probe."""
 
 import shutil
 import unittest
