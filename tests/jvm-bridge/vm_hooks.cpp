@@ -58,10 +58,10 @@ jint JNICALL relay_vfprintf(FILE* stream, const char* format, va_list arguments)
     });
 }
 
-// Wine takes a process's status from its threads' ends, and HotSpot ends the process with a
-// Linux exit that tells Wine nothing, so Windows code waiting for the process would read 0.
-// Ending the other Windows threads with the status, as ExitProcess begins, leaves it to them;
-// call it on a Windows thread, which stays for HotSpot's exit to end.
+// Wine takes a process's status from the last of its Windows threads to end, and HotSpot ends
+// the process with a Linux exit that tells Wine nothing: Windows code waiting for the process
+// would read 0. As ExitProcess begins, this ends the other Windows threads and gives each, the
+// calling one included, the status; the calling one then lasts until HotSpot's exit.
 void leave_status_to_windows(jint status)
 {
     NtTerminateProcess(nullptr, static_cast<NTSTATUS>(status));

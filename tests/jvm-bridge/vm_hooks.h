@@ -7,7 +7,8 @@
 // HotSpot thread and runs the launcher's function on the hook relay (hook_relay.h); vfprintf
 // hands over the finished text as format "%s" with a Windows va_list, and the stream as
 // HotSpot gave it (a Linux FILE*, which Windows code must not use). When the launcher's exit
-// or abort hook returns, HotSpot goes on ending the process.
+// or abort hook returns, the other Windows threads end with the status (1 after abort), as in
+// ExitProcess, and HotSpot goes on ending the process.
 #ifndef VORNA_JVM_BRIDGE_VM_HOOKS_H
 #define VORNA_JVM_BRIDGE_VM_HOOKS_H
 
