@@ -13,7 +13,7 @@ std::vector<std::string> vmOptionStrings(const std::string& classPath, const std
     if (debug) {
         options.insert(options.end(), {
                                           "-Xdebug",
-                                          "-Xrunjdwp:transport=dt_socket,server=y,address=8000,suspend=n",
+                                          "-Xrunjdwp:transport=dt_socket,server=y,address=127.0.0.1:8000,suspend=n",
                                           "-XX:+PrintGCDetails",
                                           "-XX:+PrintConcurrentLocks",
                                           "-XX:+HeapDumpOnOutOfMemoryError",

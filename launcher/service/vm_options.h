@@ -9,5 +9,7 @@
 bool isValidHeapSize(const std::string& heapSize);
 
 // The VM options in the order the VM receives them: class path, heap limit and agent, then, for a
-// debugging run, the Java debug wire protocol on port 8000 and the diagnostics options.
+// debugging run, the Java debug wire protocol on port 8000 of the loopback interface (the process
+// runs with administrator rights; Java 8 would otherwise listen on every interface) and the
+// diagnostics options.
 std::vector<std::string> vmOptionStrings(const std::string& classPath, const std::string& heapSize, bool debug);

@@ -18,7 +18,7 @@ MAIN_CLASS = "de/ardilux/vorna/Vorna"
 AGENT_OPTION = "-javaagent:libs/spring-instrument-4.1.5.RELEASE.jar"
 DEBUG_OPTIONS = [
     "-Xdebug",
-    "-Xrunjdwp:transport=dt_socket,server=y,address=8000,suspend=n",
+    "-Xrunjdwp:transport=dt_socket,server=y,address=127.0.0.1:8000,suspend=n",
     "-XX:+PrintGCDetails",
     "-XX:+PrintConcurrentLocks",
     "-XX:+HeapDumpOnOutOfMemoryError",
@@ -163,9 +163,10 @@ def wait_for_log_message(installation, message, seconds=60):
 
 @contextmanager
 def debug_port():
-    """With "/d" the VM listens on TCP port 8000 of the whole machine, and cannot start while
-    another process holds it: test runs of other build trees take turns through a lock file, and
-    each waits for any other listener to let the port go."""
+    """With "/d" the VM listens on TCP port 8000 of the loopback interface, which every build tree
+    on the machine shares, and cannot start while another process holds it: test runs of other
+    build trees take turns through a lock file, and each waits for any other listener to let the
+    port go."""
     with open(os.path.join(tempfile.gettempdir(), "vorna-debug-port-8000.lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         deadline = time.monotonic() + 120

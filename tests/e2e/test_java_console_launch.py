@@ -1,18 +1,24 @@
 """The launch from a console through the real VM, end to end: what the application's main method
 receives, the whole standard error stream of a plain run and of the "/d" and "/d" "/d" runs, the
-log, the exit code, and an installation directory that cannot be entered."""
+log, the exit code, the debugger's port, and an installation directory that cannot be entered."""
 
+import os
 import shutil
+import socket
+import tempfile
+import time
 import unittest
 
 from installation import bridge_record, install_java, jdk8, make_installation
 from java_launch import (
+    DEBUG_PORT,
     JDK8_DISCOVERY,
     LEVEL_1_START,
     LEVEL_2_START,
     MAIN_CLASS,
     SEPARATOR,
     console_start,
+    debug_port,
     discovery_lines,
     is_interleaving,
     launch_text,
@@ -105,6 +111,64 @@ class ConsoleLaunch(unittest.TestCase):
         java_thread = [f"Calling {MAIN_CLASS}->main()... "]
         self.assertTrue(is_interleaving(supervised, main_thread, java_thread), supervised)
         self.assertEqual(bridge_record(rig, jdk8())["options"], vm_options(installation, "1024M", debug=True))
+
+
+def listening_addresses(port):
+    """The local addresses of the TCP sockets that listen on port, as the kernel lists them."""
+    addresses = []
+    for table, family in (("/proc/net/tcp", socket.AF_INET), ("/proc/net/tcp6", socket.AF_INET6)):
+        if not os.path.exists(table):
+            continue
+        with open(table, encoding="ascii") as lines:
+            next(lines)
+            for line in lines:
+                fields = line.split()
+                address, local_port = fields[1].split(":")
+                if fields[3] == "0A" and int(local_port, 16) == port:
+                    # Each 32-bit word of the address is in the host's byte order.
+                    raw = b"".join(bytes.fromhex(address[i:i + 8])[::-1] for i in range(0, len(address), 8))
+                    addresses.append(socket.inet_ntop(family, raw))
+    return addresses
+
+
+def jdwp_handshake(port):
+    """What the listener on the loopback interface answers to a debugger's greeting."""
+    with socket.create_connection(("127.0.0.1", port), timeout=30) as connection:
+        connection.sendall(b"JDWP-Handshake")
+        answer = b""
+        while len(answer) < 14:
+            chunk = connection.recv(14 - len(answer))
+            if not chunk:
+                break
+            answer += chunk
+        return answer
+
+
+class DebuggerPort(unittest.TestCase):
+    def test_the_debugger_port_listens_on_the_loopback_interface_only(self):
+        prepare_console(rig)
+        install_java(rig, jdk8())
+        installation = make_installation(rig)
+        # main runs long enough for the port to be looked at; the VM listens from its creation.
+        installation.set_behaviour(main="return:8000")
+        with tempfile.TemporaryDirectory() as folder, debug_port():
+            process = installation.start("/d", stderr_path=os.path.join(folder, "stderr"))
+            try:
+                deadline = time.monotonic() + 60
+                addresses = listening_addresses(DEBUG_PORT)
+                while not addresses and process.poll() is None and time.monotonic() < deadline:
+                    time.sleep(0.1)
+                    addresses = listening_addresses(DEBUG_PORT)
+                answer = jdwp_handshake(DEBUG_PORT) if addresses else b""
+                self.assertEqual(process.wait(timeout=120), 0)
+            finally:
+                if process.poll() is None:
+                    process.kill()
+                    process.wait()
+        self.assertEqual(addresses, ["127.0.0.1"])
+        self.assertEqual(answer, b"JDWP-Handshake")
+        self.assertIn("-Xrunjdwp:transport=dt_socket,server=y,address=127.0.0.1:8000,suspend=n",
+                      bridge_record(rig, jdk8())["options"])
 
 
 class InstallDirectoryMissing(unittest.TestCase):

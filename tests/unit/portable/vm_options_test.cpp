@@ -36,7 +36,7 @@ TEST(VmOptions, EightForADebugRunInOrder) {
                   "-Xmx2G",
                   "-javaagent:libs/spring-instrument-4.1.5.RELEASE.jar",
                   "-Xdebug",
-                  "-Xrunjdwp:transport=dt_socket,server=y,address=8000,suspend=n",
+                  "-Xrunjdwp:transport=dt_socket,server=y,address=127.0.0.1:8000,suspend=n",
                   "-XX:+PrintGCDetails",
                   "-XX:+PrintConcurrentLocks",
                   "-XX:+HeapDumpOnOutOfMemoryError",
