@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/path_limit.h"
 #include "core/process_state.h"
 #include "core/registry_text.h"
 #include "core/text_copy.h"
@@ -66,6 +67,12 @@ int main(int argc, char* argv[]) {
     }
     dataPath = copyText(text);
     logPath = copyText(std::string(dataPath) + "log\\vorna-launcher.log");
+    // A log that cannot be opened would lose every line in silence.
+    if (!fitsNarrowFileFunctions(logPath)) {
+        std::fprintf(stderr, "Error: Data Path from registry is too long for the log file path (at most %d characters).",
+                     MAX_PATH - 1);
+        return 1;
+    }
     std::fprintf(stderr, "logPath == %s\n", logPath);
 
     char serviceName[] = "VORNA";

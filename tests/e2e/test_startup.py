@@ -4,7 +4,7 @@ usage text, the command table and the exit codes."""
 import subprocess
 import unittest
 
-from installation import make_installation
+from installation import LOG_NAME, make_installation
 from winerig import DEFAULT_INSTALL, LAUNCHER_KEY, Rig, crlf
 
 rig = Rig()
@@ -65,7 +65,6 @@ class RegistryPaths(unittest.TestCase):
         cases = [
             ("InstallPath of 99 bytes", "C:\\" + "a" * 95 + "\\", "C:\\D\\"),
             ("DataPath longer than InstallPath", "C:\\V\\", "C:\\a much\\longer data\\directory\\than the install\\"),
-            ("DataPath of 259 bytes", "C:\\VORNA\\", "C:\\" + "d" * 255 + "\\"),
         ]
         for name, install, data in cases:
             with self.subTest(name):
@@ -73,6 +72,27 @@ class RegistryPaths(unittest.TestCase):
                 result = self.installation.run("/x")
                 self.assertEqual(result.returncode, 3, result.text)
                 self.assertTrue(result.text.startswith(log_path_line(data)), result.text)
+
+    def test_data_path_whose_log_path_would_not_fit_max_path_is_refused(self):
+        too_long = b"Error: Data Path from registry is too long for the log file path (at most 259 characters)."
+        # The log path adds 22 characters to the data path.
+        for name, length in (("238 characters: a log path of 260", 238), ("259 characters", 259)):
+            with self.subTest(name):
+                rig.set_launcher_paths(DEFAULT_INSTALL, "C:\\" + "d" * (length - 4) + "\\")
+                result = self.installation.run("/x")
+                self.assertEqual(result.stderr, too_long)
+                self.assertEqual(result.returncode, 1)
+
+    def test_data_path_whose_log_path_just_fits_gets_its_log(self):
+        rig.clear_java()
+        rig.remove_service()
+        data = "C:\\" + "d" * 233 + "\\"
+        self.assertEqual(len(data + LOG_NAME), 259)
+        installation = make_installation(rig, data=data)
+        result = installation.run()
+        self.assertEqual(result.returncode, 0, result.text)
+        self.assertTrue(result.text.startswith(log_path_line(data)), result.text)
+        self.assertEqual(installation.log_messages(), ["VORN Service Startup", "Error: no JRE or JDK found."])
 
     def test_data_path_without_trailing_backslash_runs_into_the_log_folder_name(self):
         rig.set_launcher_paths(DEFAULT_INSTALL, "C:\\VORNA\\data")
