@@ -6,6 +6,7 @@
 
 #include "core/process_state.h"
 #include "diagnostics/log_writer.h"
+#include "jvmhost/runtime_dll_folder.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ DWORD WINAPI createJvmProc(LPVOID parameter) {
     if (debugLevel >= 2) {
         std::fprintf(stderr, "Loading JVM DLL.\n");
     }
+    searchRuntimeDllFolder(jvmDllPath);
     // The library stays loaded for the life of the process, as the VM does.
     HMODULE library = LoadLibraryA(jvmDllPath);
     if (library == nullptr) {

@@ -161,6 +161,19 @@ def wait_for_log_message(installation, message, seconds=60):
     return False
 
 
+def run_until_logged(installation, message, seconds=60):
+    """Runs a console launch until its log holds message, then ends it if it still runs (a launch
+    whose VM was not created waits a minute for it); False when the message did not come."""
+    with tempfile.TemporaryDirectory() as folder:
+        process = installation.start(stderr_path=os.path.join(folder, "stderr"))
+        try:
+            return wait_for_log_message(installation, message, seconds)
+        finally:
+            if process.poll() is None:
+                process.kill()
+            process.wait()
+
+
 @contextmanager
 def debug_port():
     """With "/d" the VM listens on TCP port 8000 of the loopback interface, which every build tree

@@ -117,9 +117,12 @@ class JavaRuntime:
     version: str = "1.8"
     home: str = "C:\\Java\\jdk8"
     vm_folder: str = "jre\\bin\\server"
-    library: str = "bridge"  # "bridge", "no-export", "not-a-library", or None for no file
+    # "bridge", "bridge-dependent" (the bridge importing runtime-dependency.dll), "no-export",
+    # "not-a-library", or None for no file
+    library: str = "bridge"
     register_home: bool = True
     extra_library_folders: list = field(default_factory=list)
+    dependency_folder: str = None  # where runtime-dependency.dll lies, relative to the home
 
 
 def jdk8(**changes):
@@ -160,8 +163,12 @@ def install_java(rig, *runtimes, bridge_config=None):
             target = home.joinpath(*folder.split("\\"))
             target.mkdir(parents=True, exist_ok=True)
             place_library(rig, runtime.library, target / "jvm.dll")
-            if runtime.library == "bridge" and bridge_config is not None:
+            if runtime.library.startswith("bridge") and bridge_config is not None:
                 (target / "jvm-bridge.cfg").write_text(bridge_config, encoding="utf-8")
+        if runtime.dependency_folder is not None:
+            folder = home.joinpath(*runtime.dependency_folder.split("\\"))
+            folder.mkdir(parents=True, exist_ok=True)
+            shutil.copy(rig.config["runtime_dependency_dll"], folder)
         lines.append(f"[{runtime.key}]")
         lines.append(f'"CurrentVersion"={reg_string(runtime.version)}')
         lines.append(f"[{runtime.key}\\{runtime.version}]")
@@ -174,6 +181,8 @@ def install_java(rig, *runtimes, bridge_config=None):
 def place_library(rig, kind, path):
     if kind == "bridge":
         shutil.copy(rig.config["bridge_dll"], path)
+    elif kind == "bridge-dependent":
+        shutil.copy(rig.config["bridge_dependent_dll"], path)
     elif kind == "no-export":
         shutil.copy(rig.config["no_export_dll"], path)
     elif kind == "not-a-library":
