@@ -58,27 +58,59 @@ bool findVmLibrary(const std::string& javaHome, std::string& path) {
     return false;
 }
 
-void fillLaunchRecord(const std::string& classPath, const std::vector<std::string>& options) {
-    JavaVMOption* vmOptions = new JavaVMOption[options.size()]();
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        vmOptions[i].optionString = copyText(options[i]);
-    }
-    launchRecord.classPath = copyText(classPath);
-    launchRecord.mainClassName = "de/ardilux/vorna/Vorna";
-    launchRecord.vmArgs.version = JNI_VERSION_1_6;
-    launchRecord.vmArgs.nOptions = static_cast<jint>(options.size());
-    launchRecord.vmArgs.options = vmOptions;
-    launchRecord.vmArgs.ignoreUnrecognized = JNI_FALSE;
-    launchRecord.argc = 2;
-    launchRecord.argv = new char*[2]{installPath, dataPath};
+// A Java home named outside the registry may hold either layout: the VM library of a Java 9+
+// runtime or of a JRE under bin, that of a JDK 8 under jre\bin.
+bool findVmLibraryInEitherLayout(const std::string& javaHome, std::string& path) {
+    return findVmLibrary(javaHome, path) || findVmLibrary(javaHome + "\\jre", path);
 }
 
-}  // namespace
+// The Java home that "javahome" in the properties file names, without a trailing separator;
+// false when the setting is absent or empty.
+bool configuredJavaHome(std::string& javaHome) {
+    char* configured = nullptr;
+    if (!getConfigOption("javahome", &configured)) {
+        return false;
+    }
+    javaHome = configured;
+    delete[] configured;
+    while (!javaHome.empty() && (javaHome.back() == '\\' || javaHome.back() == '/')) {
+        javaHome.pop_back();
+    }
+    return !javaHome.empty();
+}
 
-bool prepareJavaLaunch(DWORD& exitCode) {
+// The configured home is used without a look at the registry, and without a fallback to it.
+bool findConfiguredVmLibrary(const std::string& javaHome, std::string& vmLibrary, DWORD& exitCode) {
+    consolePrint("Java Home:\t\t%s (javahome in vorna.properties)\n", javaHome.c_str());
+    if (!findVmLibraryInEitherLayout(javaHome, vmLibrary)) {
+        writeLog("Error: JVM DLL not found under %s (javahome in vorna.properties).", javaHome.c_str());
+        consolePrint("Error: JVM DLL not found under %s (javahome in vorna.properties).\n", javaHome.c_str());
+        exitCode = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    writeLog("Java Home: %s (javahome in vorna.properties)", javaHome.c_str());
+    return true;
+}
+
+// A runtime that the installation brings along in its folder "jre", for a machine where none is
+// registered.
+bool findBundledVmLibrary(std::string& vmLibrary) {
+    std::string javaHome = std::string(installPath) + "jre";
+    if (!findVmLibraryInEitherLayout(javaHome, vmLibrary)) {
+        return false;
+    }
+    consolePrint("Java Home:\t\t%s (bundled with the installation)\n", javaHome.c_str());
+    writeLog("Java Home: %s (bundled with the installation)", javaHome.c_str());
+    return true;
+}
+
+bool findRegisteredVmLibrary(std::string& vmLibrary, DWORD& exitCode) {
     std::string version;
     const JavaRegistration* registration = findRegistration(version);
     if (registration == nullptr) {
+        if (findBundledVmLibrary(vmLibrary)) {
+            return true;
+        }
         writeLog("Error: no JRE or JDK found.");
         consolePrint("%s", "Error: no JRE or JDK found.\n");
         exitCode = NO_ERROR;
@@ -102,11 +134,41 @@ bool prepareJavaLaunch(DWORD& exitCode) {
     }
     consolePrint("Java Home:\t\t%s\n", javaHome.c_str());
 
-    std::string vmLibrary;
     if (!findVmLibrary(javaHome, vmLibrary)) {
         writeLog("Error: %s JVM DLL not found.", registration->kind);
         consolePrint("Error: %s JVM DLL not found.", registration->kind);
         exitCode = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    return true;
+}
+
+void fillLaunchRecord(const std::string& classPath, const std::vector<std::string>& options) {
+    JavaVMOption* vmOptions = new JavaVMOption[options.size()]();
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        vmOptions[i].optionString = copyText(options[i]);
+    }
+    launchRecord.classPath = copyText(classPath);
+    launchRecord.mainClassName = "de/ardilux/vorna/Vorna";
+    launchRecord.vmArgs.version = JNI_VERSION_1_6;
+    launchRecord.vmArgs.nOptions = static_cast<jint>(options.size());
+    launchRecord.vmArgs.options = vmOptions;
+    launchRecord.vmArgs.ignoreUnrecognized = JNI_FALSE;
+    launchRecord.argc = 2;
+    launchRecord.argv = new char*[2]{installPath, dataPath};
+}
+
+}  // namespace
+
+bool prepareJavaLaunch(DWORD& exitCode) {
+    // The properties file's choice comes first; the registry is searched only without one.
+    std::string vmLibrary;
+    std::string configuredHome;
+    if (configuredJavaHome(configuredHome)) {
+        if (!findConfiguredVmLibrary(configuredHome, vmLibrary, exitCode)) {
+            return false;
+        }
+    } else if (!findRegisteredVmLibrary(vmLibrary, exitCode)) {
         return false;
     }
     jvmDllPath = copyText(vmLibrary);

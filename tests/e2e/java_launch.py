@@ -47,18 +47,19 @@ def discovery_lines(version, home, library):
     return f"Java Version:\t\t{version}\nJava Home:\t\t{home}\nUsing JRE DLL:\t\t{library}\n"
 
 
-def option_lines(installation, heap="512M", config_trace=""):
-    """The class path and heap lines, after config_trace: what reading the properties file
-    printed before them ("Could not open config file ..." when there is none)."""
+def option_lines(installation, heap="512M", level=0):
+    """The class path and heap lines, after what looking up "memsize" prints at a debug level (the
+    properties file has been read by then, for "javahome")."""
     return (
-        config_trace
+        ("getConfigOption(const char*)\n" if level >= 2 else "")
         + f"Classpath option:\t-Djava.class.path={installation.install}vorna.jar\n"
         + f"Memory option:\t\t-Xmx{heap}\n"
     )
 
 
 def no_config_file(installation, level=0):
-    """What looking for "memsize" prints at a debug level when there is no properties file."""
+    """What looking up "javahome", the first setting read, prints at a debug level when there is no
+    properties file."""
     path = f"{installation.install}vorna.properties"
     trace = f"getConfigOption(const char*)\nLoading config from {path}...\n" if level >= 2 else ""
     return trace + f"Could not open config file ({path})\n"
@@ -66,14 +67,16 @@ def no_config_file(installation, level=0):
 
 def launch_text(installation, discovery=JDK8_DISCOVERY, heap="512M", config_trace=None, level=0):
     """What a console launch at a debug level prints up to the start of the VM, with the separator
-    after it; config_trace is what reading the properties file printed, by default that there is
-    none."""
+    after it. discovery is the registered runtime's version, home and VM library, or the lines
+    printed for a runtime found otherwise; config_trace is what reading the properties file
+    printed before the search for Java, by default that there is none."""
     if config_trace is None:
         config_trace = no_config_file(installation, level)
     return (
         console_start(installation)
-        + discovery_lines(*discovery)
-        + option_lines(installation, heap, config_trace)
+        + config_trace
+        + (discovery if isinstance(discovery, str) else discovery_lines(*discovery))
+        + option_lines(installation, heap, level)
         + SEPARATOR
         + "\n"
     )

@@ -109,7 +109,7 @@ class PropertiesThatCannotBeRead(unittest.TestCase):
                 prepare(installation, path)
                 result = installation.run()
                 self.assertEqual(result.returncode, 0, result.text)
-                self.assertIn(f"Could not open config file ({path})\nClasspath option:", result.text)
+                self.assertIn(f"Could not open config file ({path})\nJava Version:", result.text)
                 self.assertIn("Memory option:\t\t-Xmx512M\n", result.text)
                 self.assertIn("-Xmx512M", bridge_record(rig, jdk17())["options"])
                 self.assertIn("entered", installation.event_names())

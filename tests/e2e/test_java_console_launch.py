@@ -12,21 +12,17 @@ import unittest
 from installation import bridge_record, install_java, jdk8, make_installation
 from java_launch import (
     DEBUG_PORT,
-    JDK8_DISCOVERY,
     LEVEL_1_START,
     LEVEL_2_START,
     MAIN_CLASS,
-    SEPARATOR,
     console_start,
     debug_port,
-    discovery_lines,
     is_interleaving,
     launch_text,
     launcher_text,
     main_thread_trace,
     normalise_addresses,
     prepare_console,
-    option_lines,
     run_launcher,
     supervision_checks,
     vm_options,
@@ -90,11 +86,7 @@ class ConsoleLaunch(unittest.TestCase):
         )
         # Up to the hand-over to main, each step waits for the one before it on another thread.
         before_main = (
-            console_start(installation)
-            + discovery_lines(*JDK8_DISCOVERY)
-            + option_lines(installation, "1024M", config_trace)
-            + SEPARATOR
-            + "\n"
+            launch_text(installation, heap="1024M", config_trace=config_trace, level=2)
             + LEVEL_2_START
             + main_thread_trace(installation)
         )

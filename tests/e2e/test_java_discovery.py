@@ -1,13 +1,14 @@
-"""Which Java runtime a console launch finds through the JavaSoft keys, which VM library it loads,
-and what it prints and logs when the registered runtime is incomplete."""
+"""Which Java runtime a console launch finds (the home "javahome" in vorna.properties names, else
+the JavaSoft keys, else a runtime bundled in the installation), which VM library it loads, and
+what it prints and logs when the runtime is incomplete."""
 
 import shutil
 import unittest
 from dataclasses import dataclass
 
-from installation import install_java, jdk8, jdk17, jre8, jre17, make_installation
-from java_launch import console_start, launch_text, prepare_console, run_launcher
-from winerig import Rig, crlf
+from installation import install_java, jdk8, jdk17, jre8, jre17, make_installation, unregistered
+from java_launch import JDK8_DISCOVERY, console_start, launch_text, no_config_file, prepare_console, run_launcher
+from winerig import DEFAULT_INSTALL, Rig, crlf
 
 rig = Rig()
 
@@ -23,6 +24,13 @@ class Found:
     version: str
     home: str
     library: str
+
+
+@dataclass
+class FoundUnregistered:
+    home: str
+    library: str
+    source: str
 
 
 @dataclass
@@ -79,34 +87,97 @@ CASES = [
 ]
 
 
+OWN = "C:\\Java\\own-17"
+JAVAHOME = b"javahome=C:\\Java\\own-17\n"
+FROM_PROPERTIES = " (javahome in vorna.properties)"
+BUNDLED = DEFAULT_INSTALL + "jre"
+FROM_INSTALLATION = " (bundled with the installation)"
+
+
+def own(vm_folder="bin\\server", **changes):
+    return unregistered(OWN, vm_folder, **changes)
+
+
+def bundled(vm_folder="bin\\server", **changes):
+    return unregistered(BUNDLED, vm_folder, **changes)
+
+
+# Each with the properties file's content (None for no file).
+OTHER_SOURCES = [
+    ("javahome, Java 9+ layout: the registry is not searched", JAVAHOME, [own(), jdk8()],
+     FoundUnregistered(OWN, OWN + "\\bin\\server\\jvm.dll", FROM_PROPERTIES)),
+    ("javahome, JDK 8 layout", JAVAHOME, [own("jre\\bin\\server")],
+     FoundUnregistered(OWN, OWN + "\\jre\\bin\\server\\jvm.dll", FROM_PROPERTIES)),
+    ("javahome: bin\\client before jre\\bin\\server", JAVAHOME,
+     [own("bin\\client", extra_library_folders=["jre\\bin\\server"])],
+     FoundUnregistered(OWN, OWN + "\\bin\\client\\jvm.dll", FROM_PROPERTIES)),
+    ("javahome: jre\\bin\\server before jre\\bin\\client", JAVAHOME,
+     [own("jre\\bin\\client", extra_library_folders=["jre\\bin\\server"])],
+     FoundUnregistered(OWN, OWN + "\\jre\\bin\\server\\jvm.dll", FROM_PROPERTIES)),
+    ("javahome with blanks and a trailing backslash", b"memsize=512M\n javahome = C:\\Java\\own-17\\ \n", [own()],
+     FoundUnregistered(OWN, OWN + "\\bin\\server\\jvm.dll", FROM_PROPERTIES)),
+    ("javahome without a VM library: no fallback to the registry", JAVAHOME, [own(library=None), jdk8()],
+     Refused(f"Java Home:\t\t{OWN}{FROM_PROPERTIES}\n",
+             f"Error: JVM DLL not found under {OWN}{FROM_PROPERTIES}.\n")),
+    ("javahome empty: the registry", b"javahome=\n", [own(), jdk8()], Found(*JDK8_DISCOVERY)),
+    ("javahome before a bundled runtime", JAVAHOME, [own(), bundled()],
+     FoundUnregistered(OWN, OWN + "\\bin\\server\\jvm.dll", FROM_PROPERTIES)),
+    ("bundled, when no runtime is registered", None, [bundled()],
+     FoundUnregistered(BUNDLED, BUNDLED + "\\bin\\server\\jvm.dll", FROM_INSTALLATION)),
+    ("bundled, JDK 8 layout", None, [bundled("jre\\bin\\client")],
+     FoundUnregistered(BUNDLED, BUNDLED + "\\jre\\bin\\client\\jvm.dll", FROM_INSTALLATION)),
+    ("a registered runtime before a bundled one", None, [jdk17(), bundled()],
+     Found("17", "C:\\Java\\jdk-17", "C:\\Java\\jdk-17\\bin\\server\\jvm.dll")),
+    ("registered JavaHome missing: no fallback to a bundled runtime", None, [jdk17(register_home=False), bundled()],
+     Refused("Java Version:\t\t17\n", "Error: JavaHome for JDK 17 not found.")),
+    ("a bundled jre folder without a VM library", None, [bundled(library=None)],
+     Refused("", "Error: no JRE or JDK found.\n")),
+]
+
+
 class RuntimeDiscovery(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         prepare_console(rig)
 
+    def check_launch(self, runtimes, outcome, properties=None):
+        shutil.rmtree(rig.host_path(JAVA_ROOT), ignore_errors=True)
+        installation = make_installation(rig, properties=properties)
+        installation.set_behaviour(main="return")
+        install_java(rig, *runtimes)
+        result = run_launcher(installation)
+        records = sorted(str(path.parent) for root in (JAVA_ROOT, installation.install)
+                         for path in rig.host_path(root).rglob("jvm-bridge-record.txt"))
+        config_trace = no_config_file(installation) if properties is None else ""
+        self.assertEqual(result.returncode, 0)
+        if isinstance(outcome, Refused):
+            expected = console_start(installation) + config_trace + outcome.printed + outcome.message
+            self.assertEqual(result.stderr, crlf(expected))
+            self.assertEqual(records, [])
+            self.assertEqual(installation.log_messages(), ["VORN Service Startup", outcome.message.rstrip("\n")])
+            return
+        if isinstance(outcome, Found):
+            discovery = (outcome.version, outcome.home, outcome.library)
+            found_lines = []
+        else:
+            discovery = f"Java Home:\t\t{outcome.home}{outcome.source}\nUsing JRE DLL:\t\t{outcome.library}\n"
+            found_lines = [f"Java Home: {outcome.home}{outcome.source}"]
+        expected = launch_text(installation, discovery, config_trace=config_trace) + "SERVICE ERROR: service stopped\n"
+        self.assertEqual(result.stderr, crlf(expected))
+        self.assertEqual(records, [str(rig.host_path(library_folder(outcome.library)))])
+        self.assertEqual(installation.event_names(), ["main", "entered", "main-exit"])
+        self.assertEqual(installation.log_messages(),
+                         ["VORN Service Startup", *found_lines, "SERVICE ERROR: service stopped"])
+
     def test_registered_runtimes(self):
         for name, runtimes, outcome in CASES:
             with self.subTest(name):
-                shutil.rmtree(rig.host_path(JAVA_ROOT), ignore_errors=True)
-                installation = make_installation(rig)
-                installation.set_behaviour(main="return")
-                install_java(rig, *runtimes)
-                result = run_launcher(installation)
-                records = sorted(str(path.parent) for path in rig.host_path(JAVA_ROOT).rglob("jvm-bridge-record.txt"))
-                if isinstance(outcome, Found):
-                    expected = (launch_text(installation, (outcome.version, outcome.home, outcome.library))
-                                + "SERVICE ERROR: service stopped\n")
-                    self.assertEqual(result.stderr, crlf(expected))
-                    self.assertEqual(result.returncode, 0)
-                    self.assertEqual(records, [str(rig.host_path(library_folder(outcome.library)))])
-                    self.assertEqual(installation.event_names(), ["main", "entered", "main-exit"])
-                else:
-                    expected = console_start(installation) + outcome.printed + outcome.message
-                    self.assertEqual(result.stderr, crlf(expected))
-                    self.assertEqual(result.returncode, 0)
-                    self.assertEqual(records, [])
-                    self.assertEqual(installation.log_messages(),
-                                     ["VORN Service Startup", outcome.message.rstrip("\n")])
+                self.check_launch(runtimes, outcome)
+
+    def test_runtimes_the_registry_does_not_name(self):
+        for name, properties, runtimes, outcome in OTHER_SOURCES:
+            with self.subTest(name):
+                self.check_launch(runtimes, outcome, properties)
 
 
 if __name__ == "__main__":

@@ -13,7 +13,6 @@ from java_launch import (
     launch_text,
     launcher_text,
     no_config_file,
-    option_lines,
     prepare_console,
     run_launcher,
     vm_options,
@@ -44,7 +43,8 @@ class HeapSize(unittest.TestCase):
                 result = run_launcher(installation, *arguments)
                 self.assertEqual(result.returncode, 0, result.text)
                 config_trace = no_config_file(installation) if properties is None else ""
-                self.assertIn(option_lines(installation, heap, config_trace), result.text)
+                self.assertTrue(result.text.startswith(launch_text(installation, heap=heap, config_trace=config_trace)),
+                                result.text)
                 record = bridge_record(rig, jdk8())
                 options = vm_options(installation, heap, debug=bool(arguments))
                 self.assertEqual(record, {"version": "0x00010006", "nOptions": str(len(options)),

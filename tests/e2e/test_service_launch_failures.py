@@ -23,6 +23,8 @@ class LaunchFailures(ServiceCase):
             ("no JavaHome", lambda: install_java(rig, jdk17(register_home=False)), 2,
              "Error: JavaHome for JDK 17 not found."),
             ("no VM library", lambda: install_java(rig, jdk17(library=None)), 2, "Error: JDK JVM DLL not found."),
+            ("no VM library under javahome", lambda: self.installation.write_properties(b"javahome=C:\\nowhere\n"), 2,
+             "Error: JVM DLL not found under C:\\nowhere (javahome in vorna.properties)."),
             ("heap size in lower case", lambda: self.installation.write_properties(b"memsize=1024m\n"), 0,
              "Invalid size specification 1024m. Exiting."),
         ]

@@ -5,6 +5,7 @@ import subprocess
 import unittest
 
 from installation import LOG_NAME, make_installation
+from java_launch import no_config_file
 from winerig import DEFAULT_INSTALL, LAUNCHER_KEY, Rig, crlf
 
 rig = Rig()
@@ -138,13 +139,15 @@ class CommandLine(unittest.TestCase):
                 self.assertEqual(result.stderr, alone.stderr)
 
     def test_the_launch_runs_without_arguments_and_after_d(self):
-        expected = (
-            log_path_line("C:\\VORNA\\data\\")
-            + BANNER
-            + "Checking for running service ...\nVORNA is not active, starting ...\nError: no JRE or JDK found.\n"
-        )
-        for arguments in ([], ["/d"], ["/d", "/d"], ["/d", "/x"], ["/d", "/d", "/d"]):
+        for arguments, level in (([], 0), (["/d"], 1), (["/d", "/d"], 2), (["/d", "/x"], 1), (["/d", "/d", "/d"], 2)):
             with self.subTest(arguments=arguments):
+                expected = (
+                    log_path_line("C:\\VORNA\\data\\")
+                    + BANNER
+                    + "Checking for running service ...\nVORNA is not active, starting ...\n"
+                    + no_config_file(self.installation, level)
+                    + "Error: no JRE or JDK found.\n"
+                )
                 result = self.installation.run(*arguments)
                 self.assertEqual(result.text, expected)
                 self.assertEqual(result.returncode, 0)

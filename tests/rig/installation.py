@@ -110,8 +110,8 @@ def make_installation(
 
 @dataclass
 class JavaRuntime:
-    """One registered Java runtime: where it registers, its version and home, and what stands in
-    its VM folders."""
+    """One Java runtime: where it registers (key None: nowhere), its version and home, and what
+    stands in its VM folders."""
 
     key: str = LEGACY_JDK_KEY
     version: str = "1.8"
@@ -147,9 +147,16 @@ def jre17(**changes):
     return JavaRuntime(**values)
 
 
+def unregistered(home, vm_folder="bin\\server", **changes):
+    """A runtime that no registry key names: one that vorna.properties names, or that an
+    installation brings along."""
+    return JavaRuntime(key=None, version=None, home=home, vm_folder=vm_folder, **changes)
+
+
 def install_java(rig, *runtimes, bridge_config=None):
-    """Replaces every registered Java runtime by these. bridge_config, when given, is written as
-    jvm-bridge.cfg beside each bridge library (e.g. "option=-Xcheck:jni\\n")."""
+    """Replaces every registered Java runtime by these, and puts the files of these (registered or
+    not) in place. bridge_config, when given, is written as jvm-bridge.cfg beside each bridge
+    library (e.g. "option=-Xcheck:jni\\n")."""
     rig.clear_java()
     lines = []
     for runtime in runtimes:
@@ -169,6 +176,8 @@ def install_java(rig, *runtimes, bridge_config=None):
             folder = home.joinpath(*runtime.dependency_folder.split("\\"))
             folder.mkdir(parents=True, exist_ok=True)
             shutil.copy(rig.config["runtime_dependency_dll"], folder)
+        if runtime.key is None:
+            continue
         lines.append(f"[{runtime.key}]")
         lines.append(f'"CurrentVersion"={reg_string(runtime.version)}')
         lines.append(f"[{runtime.key}\\{runtime.version}]")
