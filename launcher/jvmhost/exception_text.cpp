@@ -1,5 +1,7 @@
 #include "jvmhost/exception_text.h"
 
+#include "jvmhost/ansi_text.h"
+
 std::string takeExceptionText(JNIEnv* env) {
     jthrowable thrown = env->ExceptionOccurred();
     env->ExceptionClear();
@@ -11,10 +13,10 @@ std::string takeExceptionText(JNIEnv* env) {
         env->ExceptionClear();
         return "(no description)";
     }
-    const char* chars = env->GetStringUTFChars(text, nullptr);
-    std::string description = chars != nullptr ? chars : "(no description)";
-    if (chars != nullptr) {
-        env->ReleaseStringUTFChars(text, chars);
+    // In the log's encoding, the ANSI code page of its other lines and paths.
+    std::string description;
+    if (!ansiText(env, text, description)) {
+        return "(no description)";
     }
     return description;
 }

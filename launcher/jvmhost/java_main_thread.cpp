@@ -6,6 +6,7 @@
 
 #include "core/process_state.h"
 #include "diagnostics/log_writer.h"
+#include "jvmhost/ansi_text.h"
 #include "jvmhost/jvm_attachment.h"
 
 namespace {
@@ -46,7 +47,8 @@ jobjectArray newArgumentArray(JNIEnv* env, jclass stringClass, const LaunchRecor
         if (debugLevel >= 2) {
             std::fprintf(stderr, "Adding argument %i: \"%s\"\n", i, record.argv[i]);
         }
-        jstring argument = env->NewStringUTF(record.argv[i]);
+        // The directories are ANSI text; modified UTF-8 would garble every character beyond ASCII.
+        jstring argument = newJavaString(env, record.argv[i]);
         if (argument == nullptr) {
             return nullptr;
         }

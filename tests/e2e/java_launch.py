@@ -10,7 +10,7 @@ import tempfile
 import time
 from contextlib import contextmanager
 
-from winerig import crlf
+from winerig import ANSI_CODE_PAGE, crlf
 
 SEPARATOR = "=" * 71 + "\n"
 BANNER = "\nArdilux Keltrane Server version 3.0.0 (64 bit)\n\n" + SEPARATOR
@@ -108,7 +108,7 @@ def launcher_text(stderr):
     """The launcher's part of the stream, CR LF made plain, after checking that every line end of
     it is CR LF."""
     launcher, _ = split_streams(stderr)
-    text = launcher.decode("latin-1").replace("\r\n", "\n")
+    text = launcher.decode(ANSI_CODE_PAGE, "replace").replace("\r\n", "\n")
     assert crlf(text) == launcher, launcher
     return text
 

@@ -1,10 +1,32 @@
 #include "option_translation.h"
 
+#include <windows.h>
+
 #include <cctype>
+#include <vector>
 
 #include "path_translation.h"
 
 namespace {
+
+// A Windows VM reads option strings in the ANSI code page; HotSpot here reads them in the Unix
+// locale's encoding, UTF-8 (the one Wine needs for file names beyond ASCII).
+std::string unix_text(const std::string& ansi)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    if (length <= 0) {
+        return ansi;
+    }
+    std::vector<WCHAR> wide(length);
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), length);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return ansi;
+    }
+    std::vector<char> utf8(size);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, utf8.data(), size, nullptr, nullptr);
+    return utf8.data();
+}
 
 bool starts_with(const std::string& text, const std::string& prefix)
 {
@@ -54,14 +76,14 @@ std::string translate_option(const std::string& option)
         const std::string value = option.substr(agent.size());
         const size_t arguments = value.find('=');
         const std::string rest = arguments == std::string::npos ? "" : value.substr(arguments);
-        return agent + path(value.substr(0, arguments)) + rest;
+        return agent + path(value.substr(0, arguments)) + unix_text(rest);
     }
     size_t cut = option.find('=');
     if (cut == std::string::npos) {
         cut = option.find(':');
     }
     if (cut != std::string::npos && is_absolute_windows_path(option.substr(cut + 1))) {
-        return option.substr(0, cut + 1) + path_list(option.substr(cut + 1));
+        return unix_text(option.substr(0, cut + 1)) + path_list(option.substr(cut + 1));
     }
-    return option;
+    return unix_text(option);
 }

@@ -5,7 +5,7 @@ import shutil
 from dataclasses import dataclass, field
 from pathlib import Path
 
-from winerig import DEFAULT_INSTALL, SERVICE_NAME, Result, Rig, reg_string
+from winerig import ANSI_CODE_PAGE, DEFAULT_INSTALL, SERVICE_NAME, Result, Rig, reg_string
 
 AGENT_JAR = "spring-instrument-4.1.5.RELEASE.jar"
 LOG_NAME = "log\\vorna-launcher.log"
@@ -36,9 +36,9 @@ class Installation:
         return self.rig.host_path(self.data + LOG_NAME)
 
     def log_text(self):
-        """The log as text, CR LF made plain; empty when there is none."""
+        """The log as text (it is in the ANSI code page), CR LF made plain; empty when there is none."""
         path = self.log_path
-        return path.read_bytes().decode("latin-1").replace("\r\n", "\n") if path.exists() else ""
+        return path.read_bytes().decode(ANSI_CODE_PAGE, "replace").replace("\r\n", "\n") if path.exists() else ""
 
     def log_messages(self):
         """The messages of the log's lines, without their time stamps."""
@@ -63,11 +63,21 @@ class Installation:
 
     def set_behaviour(self, **calls):
         """Tells the Java test application how to act on each call (see TestRecord.java)."""
-        lines = "".join(f"{call}={action}\n" for call, action in calls.items())
-        self.rig.host_path(self.data + "behaviour.properties").write_text(lines, encoding="utf-8")
+        lines = "".join(f"{call}={java_escaped(action)}\n" for call, action in calls.items())
+        self.rig.host_path(self.data + "behaviour.properties").write_text(lines, encoding="ascii")
 
     def write_properties(self, content):
         self.rig.host_path(self.install + "vorna.properties").write_bytes(content)
+
+
+def java_escaped(text):
+    """Text as a Java properties file holds it: what is beyond ASCII as \\u escapes."""
+    return "".join(c if ord(c) < 0x80 else "".join(f"\\u{unit:04x}" for unit in utf16_units(c)) for c in text)
+
+
+def utf16_units(character):
+    encoded = character.encode("utf-16-be")
+    return [int.from_bytes(encoded[i:i + 2], "big") for i in range(0, len(encoded), 2)]
 
 
 def make_installation(
@@ -202,14 +212,14 @@ def place_library(rig, kind, path):
 
 def bridge_record(rig, runtime):
     """What the bridge library of the runtime was given by the last VM creation: a dict with
-    version, nOptions, ignoreUnrecognized and result, and the list of option strings; None when
-    no VM was created through it."""
+    version, nOptions, ignoreUnrecognized and result, and the list of option strings (in the ANSI
+    code page, as the launcher passed them); None when no VM was created through it."""
     folder = rig.host_path(runtime.home + "\\").joinpath(*runtime.vm_folder.split("\\"))
     path = folder / "jvm-bridge-record.txt"
     if not path.exists():
         return None
     fields = {"options": []}
-    for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
+    for line in path.read_bytes().decode(ANSI_CODE_PAGE, "replace").splitlines():
         key, _, value = line.partition("=")
         if key == "option":
             fields["options"].append(value)

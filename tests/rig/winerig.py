@@ -21,6 +21,12 @@ SERVICE_NAME = "VORNA"
 LAUNCHER_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Ardilux\VORNA"
 JAVASOFT_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft"
 DEFAULT_INSTALL = "C:\\VORNA\\"
+# The Unix locale of every Wine process of the rig, and the ANSI code page Wine derives from it:
+# the launcher's narrow text (its paths, its log, its console output) is in that code page. Wine
+# maps file names beyond ASCII only under a UTF-8 locale, which HotSpot then uses for them too;
+# C.UTF-8 is there on every Debian machine, whatever else is installed.
+LOCALE = "C.UTF-8"
+ANSI_CODE_PAGE = "cp1252"
 FIXTURES = Path(__file__).resolve().parent.parent / "fixtures"
 
 
@@ -38,13 +44,15 @@ class Result:
 
     @property
     def text(self):
-        """The standard error stream as text, with Windows line ends made plain."""
-        return self.stderr.decode("latin-1").replace("\r\n", "\n")
+        """The standard error stream as text (the launcher's is in the ANSI code page), with Windows
+        line ends made plain."""
+        return self.stderr.decode(ANSI_CODE_PAGE, "replace").replace("\r\n", "\n")
 
 
 def crlf(text):
-    """What a text-mode Windows stream makes of text: each line feed stored as CR LF."""
-    return text.replace("\n", "\r\n").encode("latin-1")
+    """What a text-mode Windows stream makes of text: each line feed stored as CR LF, in the ANSI
+    code page."""
+    return text.replace("\n", "\r\n").encode(ANSI_CODE_PAGE)
 
 
 class Rig:
@@ -61,6 +69,7 @@ class Rig:
             WINEPREFIX=str(self.prefix),
             WINEDEBUG="-all",
             WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d",
+            LC_ALL=LOCALE,
         )
         return env
 
@@ -133,7 +142,8 @@ class Rig:
         """Imports .reg text (without its header line); lines as in regedit's export format."""
         body = "Windows Registry Editor Version 5.00\n\n" + text.strip("\n") + "\n"
         with tempfile.NamedTemporaryFile("wb", suffix=".reg", dir=self.drive_c, delete=False) as handle:
-            handle.write(body.replace("\n", "\r\n").encode("latin-1"))
+            # UTF-16 with its byte order mark, as regedit writes it: any character gets through.
+            handle.write(body.replace("\n", "\r\n").encode("utf-16"))
             name = handle.name
         try:
             result = self.wine("reg", "import", "C:\\" + Path(name).name)

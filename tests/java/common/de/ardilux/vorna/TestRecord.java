@@ -68,12 +68,17 @@ final class TestRecord {
     }
 
     /** Acts as behaviour.properties asks for the call: "return" (the default), "throw",
-     * "delay:MS" (then return) or "hang" (never return). */
+     * "throw:MESSAGE" (an exception with that message), "delay:MS" (then return) or "hang" (never
+     * return). */
     static void behave(String call) {
         String action = behaviour.getProperty(call, "return");
         if (action.equals("throw")) {
             record(call + "-throws");
             throw new IllegalStateException("test application was asked to throw from " + call);
+        }
+        if (action.startsWith("throw:")) {
+            record(call + "-throws");
+            throw new IllegalStateException(action.substring("throw:".length()));
         }
         if (action.startsWith("delay:")) {
             sleep(Long.parseLong(action.substring("delay:".length())));
