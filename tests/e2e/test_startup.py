@@ -76,7 +76,8 @@ class RegistryPaths(unittest.TestCase):
 
     def test_data_path_whose_log_path_would_not_fit_max_path_is_refused(self):
         too_long = b"Error: Data Path from registry is too long for the log file path (at most 259 characters)."
-        # The log path adds 22 characters to the data path.
+        # The log path adds 22 characters to the data path. Windows' narrow file functions refuse
+        # a path beyond MAX_PATH; Wine's open it all the same, so only the refusal can be seen here.
         for name, length in (("238 characters: a log path of 260", 238), ("259 characters", 259)):
             with self.subTest(name):
                 rig.set_launcher_paths(DEFAULT_INSTALL, "C:\\" + "d" * (length - 4) + "\\")
