@@ -16,6 +16,7 @@ std::string takeExceptionText(JNIEnv* env) {
     // In the log's encoding, the ANSI code page of its other lines and paths.
     std::string description;
     if (!ansiText(env, text, description)) {
+        env->ExceptionClear();
         return "(no description)";
     }
     return description;
