@@ -179,7 +179,7 @@ class Rig:
         if result.returncode == 2:
             return None
         if result.returncode != 0:
-            raise RuntimeError(f"service query failed: {result.stdout!r} {result.stderr!r}")
+            raise RuntimeError(f"service query failed with {result.returncode}: {result.stdout!r} {result.stderr!r}")
         return parse_fields(result.stdout.decode("latin-1"))
 
     def watch_service(self, name=SERVICE_NAME, seconds=30, until_state=None):

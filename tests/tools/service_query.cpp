@@ -53,21 +53,27 @@ std::string dependencyList(const char* list) {
     return names;
 }
 
+// Names the call that failed and its error code on the standard error stream; the query's result.
+int failed(const char* call) {
+    std::fprintf(stderr, "%s failed: %lu\n", call, GetLastError());
+    return 1;
+}
+
 int query(SC_HANDLE manager, const char* name) {
     ScHandle service(OpenServiceA(manager, name, SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG));
     if (service.handle == nullptr) {
-        return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? 2 : 1;
+        return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? 2 : failed("OpenServiceA");
     }
     SERVICE_STATUS_PROCESS status = {};
     if (!queryStatus(service.handle, status)) {
-        return 1;
+        return failed("QueryServiceStatusEx");
     }
     DWORD needed = 0;
     QueryServiceConfigA(service.handle, nullptr, 0, &needed);
     std::vector<BYTE> configBuffer(needed + 1);
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(configBuffer.data());
     if (!QueryServiceConfigA(service.handle, config, needed, &needed)) {
-        return 1;
+        return failed("QueryServiceConfigA");
     }
     QueryServiceConfig2A(service.handle, SERVICE_CONFIG_DESCRIPTION, nullptr, 0, &needed);
     std::vector<BYTE> descriptionBuffer(needed + 1);
