@@ -148,7 +148,7 @@ class Rig:
         try:
             result = self.wine("reg", "import", "C:\\" + Path(name).name)
             if result.returncode != 0:
-                raise RuntimeError(f"reg import failed: {result.stderr!r}\n{body}")
+                raise RuntimeError(f"reg import failed ({result.returncode}): {result.stderr!r}\n{body}")
         finally:
             os.unlink(name)
 
@@ -215,7 +215,7 @@ class Rig:
         result = self.wine("reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\ServiceCurrent", "/ve", "/t",
                            "REG_DWORD", "/d", "4000000000", "/f")
         if result.returncode != 0:
-            raise RuntimeError(f"cannot reset the service pipe counter: {result.stderr!r}")
+            raise RuntimeError(f"cannot reset the service pipe counter ({result.returncode}): {result.stderr!r}")
 
     def remove_service(self, name=SERVICE_NAME):
         """Stops the service if it runs and deletes it; waits until it is gone."""
