@@ -17,6 +17,7 @@
 #include "option_translation.h"
 #include "path_translation.h"
 #include "thread_attachment.h"
+#include "thread_record.h"
 #include "trap.h"
 #include "vm_hooks.h"
 #include "windows_jni_objects.h"
@@ -28,6 +29,7 @@ std::atomic<bool> vm_running{false};
 
 const char* const record_file = "jvm-bridge-record.txt";
 const char* const config_file = "jvm-bridge.cfg";
+const char* const threads_file = "jvm-bridge-threads.txt";
 
 BridgeConfig bridge_config(std::string& error)
 {
@@ -76,6 +78,7 @@ jint create_on_companion(WindowsEnv& env, const JavaVMInitArgs& args, const Brid
             error = "cannot enter " + working_directory + ": " + std::strerror(errno);
             return JNI_ERR;
         }
+        record_current_thread("create");
         std::vector<JavaVMOption> options;
         for (const HotSpotOption& option : given) {
             options.push_back({const_cast<char*>(option.text.c_str()), option.extra_info});
@@ -96,6 +99,7 @@ jint create_java_vm(JavaVM** pvm, void** penv, void* args)
     }
     const JavaVMInitArgs& init_args = *static_cast<const JavaVMInitArgs*>(args);
     start_creation_record(bridge_directory() + "/" + record_file, init_args);
+    start_thread_record(bridge_directory() + "/" + threads_file);
     std::string error;
     const BridgeConfig config = bridge_config(error);
     auto env = std::make_unique<WindowsEnv>();

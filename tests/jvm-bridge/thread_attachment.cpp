@@ -8,6 +8,7 @@
 
 #include "invocation_api.h"
 #include "jni_hooks.h"
+#include "thread_record.h"
 #include "trap.h"
 
 namespace {
@@ -123,7 +124,10 @@ jint hook_DestroyJavaVM(JavaVM* vm)
         unattached = std::make_unique<CompanionThread>();
     }
     CompanionThread& companion = env != nullptr ? env->companion : *unattached;
-    const jint result = companion.run([&] { return real_vm->functions->DestroyJavaVM(real_vm); });
+    const jint result = companion.run([&] {
+        record_current_thread("destroy");
+        return real_vm->functions->DestroyJavaVM(real_vm);
+    });
     if (result == JNI_OK) {
         forget_current_thread();
         forget_created_vm();

@@ -20,6 +20,8 @@ struct WindowsEnv {
     const void* const* functions = windows_env_table;
     JNIEnv* real = nullptr;
     CompanionThread companion;
+    // Whether the thread record names the companion as one that made the Windows thread's calls.
+    bool calls_recorded = false;
 };
 
 struct WindowsVM {
