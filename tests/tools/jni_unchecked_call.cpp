@@ -1,38 +1,31 @@
 // A JNI user that breaks a rule on purpose, to show that -Xcheck:jni reports are seen where the
 // tests look for them: after a call that may throw it makes another call without asking for an
-// exception first.
-//   jni-unchecked-call JVM_DLL     exit 0 when the VM was created and the calls were made
+// exception first. It uses the VM as the launcher does: creates it on one thread, which then
+// detaches, makes its calls on a second thread that attaches and detaches, and destroys the VM
+// from a thread that is not attached.
+//   jni-unchecked-call [--keep-vm] [--directory DIR] JVM_DLL [OPTION...]
+//     --keep-vm        end the process without destroying the VM
+//     --directory DIR  the working directory the VM starts in (relative option paths)
+//     OPTION           the VM's options, e.g. the launcher's
+// Exit 0 when the VM was created and the calls were made.
 #include <windows.h>
 
 #include <jni.h>
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace {
 
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 
-}  // namespace
+const char* const usage = "usage: jni-unchecked-call [--keep-vm] [--directory DIR] JVM_DLL [OPTION...]\n";
 
-int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: jni-unchecked-call JVM_DLL\n");
-        return 64;
-    }
-    HMODULE library = LoadLibraryA(argv[1]);
-    auto createJavaVm = library == nullptr ? nullptr
-                                           : reinterpret_cast<CreateJavaVmFunction>(reinterpret_cast<void*>(
-                                                 GetProcAddress(library, "JNI_CreateJavaVM")));
-    if (createJavaVm == nullptr) {
-        std::fprintf(stderr, "no JNI_CreateJavaVM in %s\n", argv[1]);
-        return 1;
-    }
-    JavaVMInitArgs vmArgs = {};
-    vmArgs.version = JNI_VERSION_1_6;
-    JavaVM* vm = nullptr;
+DWORD WINAPI breakTheRule(LPVOID parameter) {
+    JavaVM* vm = static_cast<JavaVM*>(parameter);
     JNIEnv* env = nullptr;
-    if (createJavaVm(&vm, reinterpret_cast<void**>(&env), &vmArgs) < 0) {
-        std::fprintf(stderr, "JNI_CreateJavaVM failed\n");
+    if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
         return 1;
     }
     jclass system = env->FindClass("java/lang/System");
@@ -40,5 +33,85 @@ int main(int argc, char* argv[]) {
     env->CallStaticVoidMethod(system, gc);
     // The rule broken: no ExceptionCheck after a call of a Java method.
     env->FindClass("java/lang/String");
+    vm->DetachCurrentThread();
+    return 0;
+}
+
+DWORD WINAPI destroyVm(LPVOID parameter) {
+    return static_cast<JavaVM*>(parameter)->DestroyJavaVM() == JNI_OK ? 0 : 1;
+}
+
+// Runs procedure on a thread of its own and returns its exit code.
+DWORD runOnThread(LPTHREAD_START_ROUTINE procedure, JavaVM* vm) {
+    HANDLE thread = CreateThread(nullptr, 0, procedure, vm, 0, nullptr);
+    if (thread == nullptr) {
+        return 1;
+    }
+    WaitForSingleObject(thread, INFINITE);
+    DWORD code = 1;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    bool keepVm = false;
+    const char* directory = nullptr;
+    int next = 1;
+    for (; next < argc && std::strncmp(argv[next], "--", 2) == 0; ++next) {
+        if (std::strcmp(argv[next], "--keep-vm") == 0) {
+            keepVm = true;
+        } else if (std::strcmp(argv[next], "--directory") == 0 && next + 1 < argc) {
+            directory = argv[++next];
+        } else {
+            std::fprintf(stderr, "%s", usage);
+            return 64;
+        }
+    }
+    if (next >= argc) {
+        std::fprintf(stderr, "%s", usage);
+        return 64;
+    }
+    const char* libraryPath = argv[next++];
+    if (directory != nullptr && !SetCurrentDirectoryA(directory)) {
+        std::fprintf(stderr, "cannot enter %s\n", directory);
+        return 1;
+    }
+    HMODULE library = LoadLibraryA(libraryPath);
+    auto createJavaVm = library == nullptr ? nullptr
+                                           : reinterpret_cast<CreateJavaVmFunction>(reinterpret_cast<void*>(
+                                                 GetProcAddress(library, "JNI_CreateJavaVM")));
+    if (createJavaVm == nullptr) {
+        std::fprintf(stderr, "no JNI_CreateJavaVM in %s\n", libraryPath);
+        return 1;
+    }
+    std::vector<JavaVMOption> options;
+    for (; next < argc; ++next) {
+        options.push_back({argv[next], nullptr});
+    }
+    JavaVMInitArgs vmArgs = {};
+    vmArgs.version = JNI_VERSION_1_6;
+    vmArgs.nOptions = static_cast<jint>(options.size());
+    vmArgs.options = options.data();
+    JavaVM* vm = nullptr;
+    JNIEnv* env = nullptr;
+    if (createJavaVm(&vm, reinterpret_cast<void**>(&env), &vmArgs) < 0) {
+        std::fprintf(stderr, "JNI_CreateJavaVM failed\n");
+        return 1;
+    }
+    vm->DetachCurrentThread();
+    if (runOnThread(breakTheRule, vm) != 0) {
+        std::fprintf(stderr, "the calls could not be made\n");
+        return 1;
+    }
+    if (keepVm) {
+        return 0;
+    }
+    if (runOnThread(destroyVm, vm) != 0) {
+        std::fprintf(stderr, "DestroyJavaVM failed\n");
+        return 1;
+    }
     return 0;
 }
