@@ -1,27 +1,36 @@
-"""The launcher's JNI use under -Xcheck:jni: the whole service life and the console launches that
-fail, with every report of the checks seen.
+"""The launcher's JNI use under -Xcheck:jni: the whole service life and the console launches, with
+every report of the checks seen and each blamed on the thread that caused it.
 
 HotSpot prints what -Xcheck:jni finds on its own output stream, which is lost in service mode
 (the service's standard handles are null). The test VM library therefore also asks HotSpot to
 copy that stream into a file of its own per VM (-XX:+LogVMOutput -XX:LogFile=...), the same in
-both modes, and the tests read those files."""
+both modes, and the tests read those files once the VM's process has ended (vm_output.py). A file
+that the VM did not finish fails the test: a report could be missing from it.
 
-import re
+With "/d" the VM loads the JDK's debugging agent, whose own start-up draws a report from older
+HotSpot 17 builds; that one report, told by what it says and by the thread it comes from, is the
+agent's (vm_output.is_agent_report). Every other report fails the test."""
+
 import shutil
 import tempfile
 import unittest
+from contextlib import nullcontext
 from pathlib import Path
 
-from installation import install_java, jdk17, make_installation
+from installation import bridge_record, bridge_threads, install_java, jdk17, make_installation
+from java_launch import debug_port, prepare_console, run_launcher, vm_options
 from service_case import PAUSED, RUNNING, STOPPED_AFTER_WAIT, ServiceCase, sent
 from stress_support import rig, tool
+from vm_output import VmOutput, hotspot_reports_local_refs, loads_debugging_agent, split_reports
 
-# What the checks print about a JNI call: warnings, and the fatal errors that end the process.
-JNI_REPORT = re.compile(r"WARNING|FATAL ERROR in native method")
+# What the checks say about the planted fault: a call after a Java method call without asking
+# for an exception first (the bridge hands the variadic call on as CallStaticVoidMethodA).
+PLANTED_REPORT = "WARNING in native method: JNI call made without checking exceptions when required to from CallStaticVoidMethod"
 
 
 def bridge_config(directory):
     return (
+        f"libjvm={rig.config['libjvm']}\n"
         "option=-Xcheck:jni\n"
         "option=-XX:+UnlockDiagnosticVMOptions\n"
         "option=-XX:+LogVMOutput\n"
@@ -34,30 +43,78 @@ class CheckedJni:
 
     def setUp(self):
         super().setUp()
-        self.vm_output = Path(tempfile.mkdtemp(prefix="vorna-vm-output-"))
-        self.addCleanup(shutil.rmtree, self.vm_output, ignore_errors=True)
-        install_java(rig, jdk17(), bridge_config=bridge_config(self.vm_output))
+        self.vm_output_directory = Path(tempfile.mkdtemp(prefix="vorna-vm-output-"))
+        self.addCleanup(shutil.rmtree, self.vm_output_directory, ignore_errors=True)
+        install_java(rig, jdk17(), bridge_config=bridge_config(self.vm_output_directory))
 
-    def vm_outputs(self):
-        """The text of each VM's output file, one per VM the runs created."""
-        return [path.read_text(encoding="utf-8", errors="replace") for path in sorted(self.vm_output.glob("vm-*.log"))]
+    def forget_vm_outputs(self):
+        for path in self.vm_output_directory.glob("vm-*.log"):
+            path.unlink()
+
+    def vm_output(self):
+        """The output file of the one VM the run created, once its process has ended."""
+        paths = sorted(self.vm_output_directory.glob("vm-*.log"))
+        self.assertEqual(len(paths), 1, f"one VM, one output file: {paths}")
+        output = VmOutput(paths[0])
+        output.wait_until_written()
+        return output
+
+    def reports(self):
+        """The finished output of the run's VM and its reports of the JNI checks, as (the output,
+        the debugging agent's reports, all others)."""
+        output = self.vm_output()
+        self.assertTrue(output.finished(), f"the VM did not finish its output file; its stream:\n{output.stream()[-3000:]}")
+        options = bridge_record(rig, jdk17())["options"]
+        threads = bridge_threads(rig, jdk17())
+        agent, others = split_reports(output, threads, options)
+        return output, agent, others
 
     def assertNoJniReport(self):
-        outputs = self.vm_outputs()
-        self.assertEqual(len(outputs), 1, "one VM, one output file")
-        for output in outputs:
-            self.assertIn("<tty>", output, "the VM's output stream reached the file")
-            # Wine's own signal handlers make HotSpot's signal check say "Warning: SIGSEGV handler
-            # modified!"; that is about Wine, not a JNI call, and does not match.
-            self.assertIsNone(JNI_REPORT.search(output), output[output.find("<tty>"):][:3000])
+        output, _, others = self.reports()
+        self.assertEqual([str(report) for report in others], [],
+                         f"threads: {bridge_threads(rig, jdk17())}\n{output.stream()[:3000]}")
 
 
 class TheChecksAreSeen(CheckedJni, unittest.TestCase):
-    def test_a_call_without_the_exception_check_is_reported(self):
-        result = tool("jni_unchecked_call", jdk17().home + "\\bin\\server\\jvm.dll")
+    """A JNI user with a planted fault, under the options that matter, shows that the reading of
+    the VM output misses neither a fault nor a cut-short file, and takes only the agent's report
+    for the agent's."""
+
+    def test_a_planted_fault_is_reported_with_and_without_the_debugging_agent(self):
+        installation = make_installation(rig)
+        debug_list = vm_options(installation, debug=True)
+        without_agent = [option for option in debug_list
+                         if option != "-Xdebug" and not loads_debugging_agent([option])]
+        agent_reports = 1 if hotspot_reports_local_refs(rig.config["libjvm"]) else 0
+        cases = [
+            ("no options", [], 0),
+            ('the launcher\'s "/d" option list', debug_list, agent_reports),
+            ('the "/d" option list without the debugging agent', without_agent, 0),
+        ]
+        for name, options, expected_agent_reports in cases:
+            with self.subTest(name):
+                self.forget_vm_outputs()
+                with debug_port() if loads_debugging_agent(options) else nullcontext():
+                    result = tool("jni_unchecked_call", "--directory", installation.install,
+                                  jdk17().home + "\\bin\\server\\jvm.dll", *options)
+                self.assertEqual(result.returncode, 0, result.text)
+                output, agent, others = self.reports()
+                stream = output.stream()
+                self.assertEqual(len(agent), expected_agent_reports, stream)
+                self.assertEqual(len(others), 1, stream)
+                self.assertTrue(others[0].text.startswith(PLANTED_REPORT), stream)
+                # The planted call's thread is one the library saw carry the program's calls.
+                self.assertIn("jnienv", bridge_threads(rig, jdk17()).get(others[0].writer, set()), stream)
+
+    def test_a_vm_left_running_at_the_end_of_its_process_leaves_its_output_unfinished(self):
+        installation = make_installation(rig)
+        with debug_port():
+            result = tool("jni_unchecked_call", "--keep-vm", "--directory", installation.install,
+                          jdk17().home + "\\bin\\server\\jvm.dll", *vm_options(installation, debug=True))
         self.assertEqual(result.returncode, 0, result.text)
-        (output,) = self.vm_outputs()
-        self.assertIn("WARNING in native method: JNI call made without checking exceptions", output)
+        output = self.vm_output()
+        self.assertIn(PLANTED_REPORT, output.stream())
+        self.assertFalse(output.finished(), output.text[-3000:])
 
 
 class ServiceLifeChecks(CheckedJni):
@@ -98,7 +155,7 @@ class ServiceLifeWithoutPause(ServiceLifeChecks, ServiceCase):
 
 class ConsoleLaunches(CheckedJni, unittest.TestCase):
     def setUp(self):
-        rig.remove_service()
+        prepare_console(rig)
         super().setUp()
 
     def test_launches_that_fail_or_end(self):
@@ -111,12 +168,11 @@ class ConsoleLaunches(CheckedJni, unittest.TestCase):
         ]
         for name, app, behaviour, args, exit_code in cases:
             with self.subTest(name):
-                for path in self.vm_output.glob("vm-*.log"):
-                    path.unlink()
+                self.forget_vm_outputs()
                 installation = make_installation(rig, app=app)
                 if behaviour:
                     installation.set_behaviour(**behaviour)
-                result = installation.run(*args)
+                result = run_launcher(installation, *args)
                 self.assertEqual(result.returncode, exit_code, result.text)
                 self.assertNoJniReport()
 

@@ -226,3 +226,17 @@ def bridge_record(rig, runtime):
         else:
             fields[key] = value
     return fields
+
+
+def bridge_threads(rig, runtime):
+    """The threads through which the last VM of the runtime's bridge library was reached: a dict
+    of each Linux thread id to the set of its uses ("create", "jnienv", "destroy"); empty when no
+    VM was created through it."""
+    folder = rig.host_path(runtime.home + "\\").joinpath(*runtime.vm_folder.split("\\"))
+    path = folder / "jvm-bridge-threads.txt"
+    threads = {}
+    if path.exists():
+        for line in path.read_text(encoding="ascii").splitlines():
+            thread, use = line.split(" ")
+            threads.setdefault(int(thread), set()).add(use)
+    return threads
