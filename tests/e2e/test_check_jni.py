@@ -8,7 +8,7 @@ both modes, and the tests read those files once the VM's process has ended (vm_o
 that the VM did not finish fails the test: a report could be missing from it.
 
 With "/d" the VM loads the JDK's debugging agent, whose own start-up draws a report from older
-HotSpot 17 builds; that one report, told by what it says and by the thread it comes from, is the
+HotSpot 17 builds; that report, told by what it says and by the thread it comes from, is the
 agent's (vm_output.is_agent_report). Every other report fails the test."""
 
 import shutil
@@ -21,11 +21,13 @@ from installation import bridge_record, bridge_threads, install_java, jdk17, mak
 from java_launch import debug_port, prepare_console, run_launcher, vm_options
 from service_case import PAUSED, RUNNING, STOPPED_AFTER_WAIT, ServiceCase, sent
 from stress_support import rig, tool
-from vm_output import VmOutput, hotspot_reports_local_refs, loads_debugging_agent, split_reports
+from vm_output import (LOCAL_REFS_REPORT, VmOutput, hotspot_reports_local_refs, loads_debugging_agent,
+                       split_reports)
 
-# What the checks say about the planted fault: a call after a Java method call without asking
-# for an exception first (the bridge hands the variadic call on as CallStaticVoidMethodA).
-PLANTED_REPORT = "WARNING in native method: JNI call made without checking exceptions when required to from CallStaticVoidMethod"
+# What the checks say about the first planted fault: a call after a Java method call without
+# asking for an exception first (the bridge hands the variadic call on as CallStaticVoidMethodA).
+PLANTED_REPORT = ("WARNING in native method: JNI call made without checking exceptions when required to from "
+                  "CallStaticVoidMethod")
 
 
 def bridge_config(directory):
@@ -63,7 +65,8 @@ class CheckedJni:
         """The finished output of the run's VM and its reports of the JNI checks, as (the output,
         the debugging agent's reports, all others)."""
         output = self.vm_output()
-        self.assertTrue(output.finished(), f"the VM did not finish its output file; its stream:\n{output.stream()[-3000:]}")
+        self.assertTrue(output.finished(),
+                        f"the VM did not finish its output file; its stream:\n{output.stream()[-3000:]}")
         options = bridge_record(rig, jdk17())["options"]
         threads = bridge_threads(rig, jdk17())
         agent, others = split_reports(output, threads, options)
@@ -71,50 +74,65 @@ class CheckedJni:
 
     def assertNoJniReport(self):
         output, _, others = self.reports()
-        self.assertEqual([str(report) for report in others], [],
-                         f"threads: {bridge_threads(rig, jdk17())}\n{output.stream()[:3000]}")
+        if others:
+            self.fail("reports of the JNI checks that are not the debugging agent's:\n"
+                      + "".join(f"{report}\n" for report in others)
+                      + f"threads: {bridge_threads(rig, jdk17())}\n{output.stream()[:3000]}")
 
 
 class TheChecksAreSeen(CheckedJni, unittest.TestCase):
-    """A JNI user with a planted fault, under the options that matter, shows that the reading of
-    the VM output misses neither a fault nor a cut-short file, and takes only the agent's report
-    for the agent's."""
+    """A JNI user with planted faults, under the options that matter, shows that the reading of the
+    VM output misses neither a fault nor a cut-short file, and takes for the agent's report only
+    the agent's."""
 
-    def test_a_planted_fault_is_reported_with_and_without_the_debugging_agent(self):
+    def run_planted_faults(self, installation, *flags, options=()):
+        with debug_port() if loads_debugging_agent(options) else nullcontext():
+            result = tool("jni_planted_faults", *flags, "--directory", installation.install,
+                          jdk17().home + "\\bin\\server\\jvm.dll", *options)
+        self.assertEqual(result.returncode, 0, result.text)
+
+    def test_planted_faults_are_blamed_on_their_thread_beside_the_debugging_agent(self):
         installation = make_installation(rig)
         debug_list = vm_options(installation, debug=True)
         without_agent = [option for option in debug_list
                          if option != "-Xdebug" and not loads_debugging_agent([option])]
-        agent_reports = 1 if hotspot_reports_local_refs(rig.config["libjvm"]) else 0
+        # Only HotSpot builds that count local references report the leak, and the agent's start-up.
+        counted = hotspot_reports_local_refs(rig.config["libjvm"])
+        planted = {"exception not checked", "local references"} if counted else {"exception not checked"}
         cases = [
-            ("no options", [], 0),
-            ('the launcher\'s "/d" option list', debug_list, agent_reports),
-            ('the "/d" option list without the debugging agent', without_agent, 0),
+            ("no options", [], [], 0),
+            ('the launcher\'s "/d" option list', debug_list, [], 1 if counted else 0),
+            ('the "/d" option list, the faults on the thread that created the VM', debug_list,
+             ["--on-creating-thread"], 0),
+            ('the "/d" option list without the debugging agent', without_agent, [], 0),
         ]
-        for name, options, expected_agent_reports in cases:
+        for name, options, flags, agent_reports in cases:
             with self.subTest(name):
                 self.forget_vm_outputs()
-                with debug_port() if loads_debugging_agent(options) else nullcontext():
-                    result = tool("jni_unchecked_call", "--directory", installation.install,
-                                  jdk17().home + "\\bin\\server\\jvm.dll", *options)
-                self.assertEqual(result.returncode, 0, result.text)
+                self.run_planted_faults(installation, *flags, options=options)
                 output, agent, others = self.reports()
-                stream = output.stream()
-                self.assertEqual(len(agent), expected_agent_reports, stream)
-                self.assertEqual(len(others), 1, stream)
-                self.assertTrue(others[0].text.startswith(PLANTED_REPORT), stream)
-                # The planted call's thread is one the library saw carry the program's calls.
-                self.assertIn("jnienv", bridge_threads(rig, jdk17()).get(others[0].writer, set()), stream)
+                threads = bridge_threads(rig, jdk17())
+                stream = f"threads: {threads}\n{output.stream()}"
+                self.assertEqual(len(agent), agent_reports, stream)
+                self.assertEqual({planted_fault(report) for report in others}, planted, stream)
+                for report in others:
+                    self.assertIn("jnienv", threads.get(report.writer, set()), f"{report}\n{stream}")
 
     def test_a_vm_left_running_at_the_end_of_its_process_leaves_its_output_unfinished(self):
         installation = make_installation(rig)
-        with debug_port():
-            result = tool("jni_unchecked_call", "--keep-vm", "--directory", installation.install,
-                          jdk17().home + "\\bin\\server\\jvm.dll", *vm_options(installation, debug=True))
-        self.assertEqual(result.returncode, 0, result.text)
+        self.run_planted_faults(installation, "--keep-vm", options=vm_options(installation, debug=True))
         output = self.vm_output()
         self.assertIn(PLANTED_REPORT, output.stream())
         self.assertFalse(output.finished(), output.text[-3000:])
+
+
+def planted_fault(report):
+    """Which of the planted faults a report is about; the report itself for any other."""
+    if report.text.startswith(PLANTED_REPORT):
+        return "exception not checked"
+    if LOCAL_REFS_REPORT.fullmatch(report.text):
+        return "local references"
+    return str(report)
 
 
 class ServiceLifeChecks(CheckedJni):

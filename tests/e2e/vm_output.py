@@ -32,10 +32,11 @@ WRITER = re.compile(r"<writer thread='(\d+)'/>")
 
 # The JDK's debugging agent, as the VM options load it.
 DEBUGGING_AGENT = re.compile(r"-Xrunjdwp:|-agentlib:jdwp(=|$)")
-# What older HotSpot 17 builds say once when the debugging agent's start-up holds more local
-# references than the checks' threshold of 32 (later builds no longer count them).
-AGENT_REPORT = re.compile(r"WARNING: JNI local refs: \d+, exceeds capacity: 32")
-AGENT_REPORT_FORMAT = b"WARNING: JNI local refs: %lu, exceeds capacity: %lu"
+# What older HotSpot 17 builds say when a native frame holds more local references than the
+# checks' threshold of 32, as the debugging agent's start-up does (later builds no longer count
+# them).
+LOCAL_REFS_REPORT = re.compile(r"WARNING: JNI local refs: \d+, exceeds capacity: 32")
+LOCAL_REFS_REPORT_FORMAT = b"WARNING: JNI local refs: %lu, exceeds capacity: %lu"
 
 
 @dataclass
@@ -109,7 +110,7 @@ def is_agent_report(report, threads, options):
     "jnienv", "destroy")."""
     return (
         loads_debugging_agent(options)
-        and AGENT_REPORT.fullmatch(report.text) is not None
+        and LOCAL_REFS_REPORT.fullmatch(report.text) is not None
         and threads.get(report.writer) == {"create"}
     )
 
@@ -123,6 +124,7 @@ def split_reports(output, threads, options):
 
 
 def hotspot_reports_local_refs(libjvm):
-    """Whether this HotSpot build has the check that makes the debugging agent's report."""
+    """Whether this HotSpot build counts local references, and so makes the debugging agent's
+    report."""
     with open(libjvm, "rb") as library:
-        return AGENT_REPORT_FORMAT in library.read()
+        return LOCAL_REFS_REPORT_FORMAT in library.read()

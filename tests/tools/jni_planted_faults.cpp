@@ -1,12 +1,14 @@
-// A JNI user that breaks a rule on purpose, to show that -Xcheck:jni reports are seen where the
-// tests look for them: after a call that may throw it makes another call without asking for an
-// exception first. It uses the VM as the launcher does: creates it on one thread, which then
-// detaches, makes its calls on a second thread that attaches and detaches, and destroys the VM
-// from a thread that is not attached.
-//   jni-unchecked-call [--keep-vm] [--directory DIR] JVM_DLL [OPTION...]
-//     --keep-vm        end the process without destroying the VM
-//     --directory DIR  the working directory the VM starts in (relative option paths)
-//     OPTION           the VM's options, e.g. the launcher's
+// A JNI user that breaks two rules on purpose, to show that -Xcheck:jni reports are seen where
+// the tests look for them and blamed on the thread that broke the rule: after a call of a Java
+// method it makes another call without asking for an exception first, and it makes more local
+// references than a native frame has room for without asking for more. It uses the VM as the
+// launcher does: creates it on one thread, which then detaches, makes its calls on a second
+// thread that attaches and detaches, and destroys the VM from a thread that is not attached.
+//   jni-planted-faults [--keep-vm] [--on-creating-thread] [--directory DIR] JVM_DLL [OPTION...]
+//     --keep-vm             end the process without destroying the VM
+//     --on-creating-thread  break the rules on the thread that created the VM, before it detaches
+//     --directory DIR       the working directory the VM starts in (relative option paths)
+//     OPTION                the VM's options, e.g. the launcher's
 // Exit 0 when the VM was created and the calls were made.
 #include <windows.h>
 
@@ -20,19 +22,31 @@ namespace {
 
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 
-const char* const usage = "usage: jni-unchecked-call [--keep-vm] [--directory DIR] JVM_DLL [OPTION...]\n";
+const char* const usage =
+    "usage: jni-planted-faults [--keep-vm] [--on-creating-thread] [--directory DIR] JVM_DLL [OPTION...]\n";
 
-DWORD WINAPI breakTheRule(LPVOID parameter) {
+// The checks count a thread's local references from 32 on.
+const int leakedReferences = 40;
+
+void breakTheRules(JNIEnv* env) {
+    jclass system = env->FindClass("java/lang/System");
+    jmethodID gc = env->GetStaticMethodID(system, "gc", "()V");
+    env->CallStaticVoidMethod(system, gc);
+    // The first rule broken: no ExceptionCheck after a call of a Java method.
+    env->FindClass("java/lang/String");
+    // The second: local references beyond the frame's capacity, without EnsureLocalCapacity.
+    for (int i = 0; i < leakedReferences; ++i) {
+        env->NewStringUTF("leaked");
+    }
+}
+
+DWORD WINAPI attachAndBreakTheRules(LPVOID parameter) {
     JavaVM* vm = static_cast<JavaVM*>(parameter);
     JNIEnv* env = nullptr;
     if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
         return 1;
     }
-    jclass system = env->FindClass("java/lang/System");
-    jmethodID gc = env->GetStaticMethodID(system, "gc", "()V");
-    env->CallStaticVoidMethod(system, gc);
-    // The rule broken: no ExceptionCheck after a call of a Java method.
-    env->FindClass("java/lang/String");
+    breakTheRules(env);
     vm->DetachCurrentThread();
     return 0;
 }
@@ -58,11 +72,14 @@ DWORD runOnThread(LPTHREAD_START_ROUTINE procedure, JavaVM* vm) {
 
 int main(int argc, char* argv[]) {
     bool keepVm = false;
+    bool onCreatingThread = false;
     const char* directory = nullptr;
     int next = 1;
     for (; next < argc && std::strncmp(argv[next], "--", 2) == 0; ++next) {
         if (std::strcmp(argv[next], "--keep-vm") == 0) {
             keepVm = true;
+        } else if (std::strcmp(argv[next], "--on-creating-thread") == 0) {
+            onCreatingThread = true;
         } else if (std::strcmp(argv[next], "--directory") == 0 && next + 1 < argc) {
             directory = argv[++next];
         } else {
@@ -101,8 +118,11 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "JNI_CreateJavaVM failed\n");
         return 1;
     }
+    if (onCreatingThread) {
+        breakTheRules(env);
+    }
     vm->DetachCurrentThread();
-    if (runOnThread(breakTheRule, vm) != 0) {
+    if (!onCreatingThread && runOnThread(attachAndBreakTheRules, vm) != 0) {
         std::fprintf(stderr, "the calls could not be made\n");
         return 1;
     }
