@@ -1,11 +1,14 @@
 // A client of the service control manager other than the launcher itself, for the cases where
 // the launcher's own commands cannot be used or are too slow.
 //   service-control start NAME      starts it; prints "error=N" (0 on success)
-//   service-control storm NAME MS   sends pause and continue alternately, as fast as the service
-//                                   control manager takes them, for MS milliseconds; prints
-//                                   "sent=N refused=M" (a refused control is sent again)
+//   service-control storm NAME MS [COUNT]
+//                                   sends pause and continue alternately, as fast as the service
+//                                   control manager takes them, for MS milliseconds or until COUNT
+//                                   were sent; prints "sent=N refused=M" (a refused control is
+//                                   sent again)
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,7 +29,7 @@ int start(SC_HANDLE manager, const char* name) {
 }
 
 // The handler's pending reports then meet the supervision loop's once-a-second reports.
-int storm(SC_HANDLE manager, const char* name, DWORD milliseconds) {
+int storm(SC_HANDLE manager, const char* name, DWORD milliseconds, unsigned long count) {
     SC_HANDLE service = OpenServiceA(manager, name, SERVICE_PAUSE_CONTINUE);
     if (service == nullptr) {
         std::fprintf(stderr, "OpenService failed: %lu\n", GetLastError());
@@ -36,7 +39,7 @@ int storm(SC_HANDLE manager, const char* name, DWORD milliseconds) {
     unsigned long sent = 0;
     unsigned long refused = 0;
     bool pause = true;
-    while (GetTickCount64() - begin < milliseconds) {
+    while (sent < count && GetTickCount64() - begin < milliseconds) {
         SERVICE_STATUS status = {};
         if (ControlService(service, pause ? SERVICE_CONTROL_PAUSE : SERVICE_CONTROL_CONTINUE, &status)) {
             ++sent;
@@ -63,9 +66,10 @@ int main(int argc, char* argv[]) {
     if (argc >= 3 && std::strcmp(argv[1], "start") == 0) {
         result = start(manager, argv[2]);
     } else if (argc >= 4 && std::strcmp(argv[1], "storm") == 0) {
-        result = storm(manager, argv[2], std::strtoul(argv[3], nullptr, 10));
+        unsigned long count = argc >= 5 ? std::strtoul(argv[4], nullptr, 10) : ULONG_MAX;
+        result = storm(manager, argv[2], std::strtoul(argv[3], nullptr, 10), count);
     } else {
-        std::fprintf(stderr, "usage: service-control start NAME | storm NAME MS\n");
+        std::fprintf(stderr, "usage: service-control start NAME | storm NAME MS [COUNT]\n");
     }
     CloseServiceHandle(manager);
     return result;
