@@ -21,15 +21,16 @@ class ServiceProcessKilled(ServiceCase):
         pid = str(self.run_service()["pid"])
         self.assertEqual(tool("process_control", "wait", pid, "100").returncode, 3, "the service process runs")
 
-        # Pause and continue keep the service writing its log while the kill comes.
-        storm = Background(rig.config["service_control"], "storm", "VORNA", "4000")
+        # Pause and continue keep the service writing its log while the kill comes; the storm
+        # lasts until then, however long the first 50 lines take.
+        storm = Background(rig.config["service_control"], "storm", "VORNA", "120000")
         self.addCleanup(storm.stop)
-        deadline = time.monotonic() + 30
+        deadline = time.monotonic() + 120
         while len(self.installation.log_messages()) < 50 and time.monotonic() < deadline:
             time.sleep(0.02)
         self.assertEqual(tool("process_control", "kill", pid).returncode, 0)
         self.assertEqual(tool("process_control", "wait", pid, "10000").returncode, 0, "the process is gone")
-        storm.finish()
+        storm.stop()
 
         messages = whole_lines(self.installation.log_path.read_bytes())
         self.assertEqual(messages[0], "VORN Service Startup")
