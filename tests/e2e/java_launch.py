@@ -2,7 +2,6 @@
 way, the split of its standard error stream from the VM's, a check of what two threads printed
 into one stream, and the turn-taking for the VM's debugging port."""
 
-import fcntl
 import os
 import re
 import socket
@@ -25,6 +24,7 @@ DEBUG_OPTIONS = [
 ]
 JDK8_DISCOVERY = ("1.8", "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\server\\jvm.dll")
 DEBUG_PORT = 8000
+DEBUG_PORT_TURN = "\0vorna-debug-port-8000"
 
 
 def prepare_console(rig):
@@ -181,16 +181,32 @@ def run_until_logged(installation, message, seconds=60):
 def debug_port():
     """With "/d" the VM listens on TCP port 8000 of the loopback interface, which every build tree
     on the machine shares, and cannot start while another process holds it: test runs of other
-    build trees take turns through a lock file, and each waits for any other listener to let the
-    port go."""
-    with open(os.path.join(tempfile.gettempdir(), "vorna-debug-port-8000.lock"), "w") as lock:
-        fcntl.flock(lock, fcntl.LOCK_EX)
-        deadline = time.monotonic() + 120
-        while not port_is_free(DEBUG_PORT):
-            if time.monotonic() > deadline:
-                raise RuntimeError(f"TCP port {DEBUG_PORT} stays taken by another process")
-            time.sleep(0.5)
+    build trees take turns, and each waits for any other listener to let the port go.
+
+    The turn is a Unix socket bound to a name of the abstract namespace. Only one process can hold
+    the name; the kernel lets it go when that process ends, however it ends; and the name belongs
+    to the network namespace, as the port does, so runs in a chroot (a fresh root) and on the host
+    take turns too, which a lock file in either's /tmp would not make them."""
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as turn:
+        wait_until(lambda: holds(turn, DEBUG_PORT_TURN), 600, "another test run keeps its turn at the debugging port")
+        wait_until(lambda: port_is_free(DEBUG_PORT), 120, f"TCP port {DEBUG_PORT} stays taken by another process")
         yield
+
+
+def holds(turn, name):
+    try:
+        turn.bind(name)
+    except OSError:
+        return False
+    return True
+
+
+def wait_until(condition, seconds, failure):
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            raise RuntimeError(failure)
+        time.sleep(0.2)
 
 
 def port_is_free(port):
