@@ -17,7 +17,6 @@ abort by the VM itself) finishes the file, with
 
 A process that ends while its VM still runs leaves the file cut short."""
 
-import os
 import re
 import time
 from dataclasses import dataclass
@@ -60,7 +59,7 @@ class VmOutput:
         """Waits until the process whose VM wrote the file has ended: only then is there nothing
         more to come (a service process ends a moment after it reports stopped)."""
         deadline = time.monotonic() + seconds
-        while os.path.exists(f"/proc/{self.pid}"):
+        while process_runs(self.pid):
             if time.monotonic() > deadline:
                 raise AssertionError(f"the process {self.pid} that wrote {self.path} still runs after {seconds} s")
             time.sleep(0.1)
@@ -93,6 +92,17 @@ class VmOutput:
             elif not line.startswith("<") and JNI_REPORT.search(line):
                 reports.append(Report(writer, line))
         return reports
+
+
+def process_runs(pid):
+    """True while the process has not ended; one that ended but was not reaped yet (a zombie, as
+    under a container's init that reaps no orphans) has ended."""
+    try:
+        with open(f"/proc/{pid}/stat", encoding="ascii", errors="replace") as stat:
+            state = stat.read().rsplit(")", 1)[1].split()[0]
+    except (FileNotFoundError, ProcessLookupError, IndexError):
+        return False
+    return state not in ("Z", "X")
 
 
 def loads_debugging_agent(options):
