@@ -55,7 +55,7 @@ class ServiceCase(unittest.TestCase):
 
     def assertCommand(self, args, text):
         result = self.command(*args)
-        self.assertEqual(result.stderr, self.console(text), f"{args}: {result.text}")
+        self.assertEqual(result.stderr, self.console(text), f"{args}, exit {result.returncode}: {result.text}")
         self.assertEqual(result.returncode, 0)
         return result
 
