@@ -7,10 +7,17 @@
 const DWORD acceptedControls =
     SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_PRESHUTDOWN;
 
+// Whether a report of nextState may follow one of lastState: a service never goes back from
+// stopping (only stop pending again, or stopped), and nothing follows stopped.
+bool reportMayFollow(DWORD lastState, DWORD nextState);
+
 // Fills a status record for one report by the reporting rules; a report that carries a check
 // point takes checkPoint's value and advances it.
 void fillServiceStatus(SERVICE_STATUS& status, DWORD& checkPoint, DWORD currentState, DWORD win32ExitCode,
-                       DWORD waitHint);
+                       DWORD waitHint, DWORD serviceSpecificExitCode = 0);
 
-// Reports the service's state to the service control manager; does nothing in console mode.
-void reportServiceStatus(DWORD currentState, DWORD win32ExitCode, DWORD waitHint);
+// Reports the service's state to the service control manager, unless the report would go back
+// from the state last reported; does nothing in console mode. True when the report was made.
+// serviceSpecificExitCode counts only with ERROR_SERVICE_SPECIFIC_ERROR.
+bool reportServiceStatus(DWORD currentState, DWORD win32ExitCode, DWORD waitHint,
+                         DWORD serviceSpecificExitCode = 0);

@@ -12,6 +12,7 @@ struct Report {
     DWORD waitHint;
     DWORD controls;
     DWORD checkPoint;
+    DWORD specific = 0;
 };
 
 // A whole run, as the service reports it: each row is one report and what the record then holds.
@@ -27,23 +28,60 @@ TEST(ServiceStatus, ReportRulesOverAWholeRun) {
         {SERVICE_RUNNING, 0, 0, 0x107, 0},
         {SERVICE_STOP_PENDING, 0, 0, 0x107, 6},
         {SERVICE_STOPPED, 1067, 0, 0x107, 0},
+        {SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR, 0, 0x107, 0, static_cast<DWORD>(-6)},
+        {SERVICE_STOPPED, 0, 0, 0x107, 0},
     };
     SERVICE_STATUS status = {};
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwServiceSpecificExitCode = 99;
     DWORD checkPoint = 1;
     for (const Report& report : run) {
-        fillServiceStatus(status, checkPoint, report.state, report.exitCode, report.waitHint);
+        fillServiceStatus(status, checkPoint, report.state, report.exitCode, report.waitHint, report.specific);
         SCOPED_TRACE(testing::Message() << "state " << report.state << " check point " << report.checkPoint);
         EXPECT_EQ(status.dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
         EXPECT_EQ(status.dwCurrentState, report.state);
         EXPECT_EQ(status.dwControlsAccepted, report.controls);
         EXPECT_EQ(status.dwWin32ExitCode, report.exitCode);
-        EXPECT_EQ(status.dwServiceSpecificExitCode, 0u);
+        EXPECT_EQ(status.dwServiceSpecificExitCode, report.specific);
         EXPECT_EQ(status.dwCheckPoint, report.checkPoint);
         EXPECT_EQ(status.dwWaitHint, report.waitHint);
     }
     EXPECT_EQ(checkPoint, 7u);
+}
+
+// Once stopping, a service never shows running or paused again, and nothing follows stopped.
+TEST(ServiceStatus, ReportsNeverGoBack) {
+    const DWORD states[] = {SERVICE_STOPPED,         SERVICE_START_PENDING, SERVICE_STOP_PENDING, SERVICE_RUNNING,
+                            SERVICE_CONTINUE_PENDING, SERVICE_PAUSE_PENDING, SERVICE_PAUSED};
+    for (DWORD last : states) {
+        for (DWORD next : states) {
+            bool expected = last == SERVICE_STOPPED        ? false
+                            : last == SERVICE_STOP_PENDING ? next == SERVICE_STOP_PENDING || next == SERVICE_STOPPED
+                                                           : true;
+            EXPECT_EQ(reportMayFollow(last, next), expected) << last << " then " << next;
+        }
+    }
+}
+
+TEST(ServiceStatus, AReportThatWouldGoBackIsNeitherSentNorCounted) {
+    consoleMode = false;
+    serviceStatusHandle = nullptr;
+    serviceStatus = {};
+    nextCheckPoint = 1;
+    EXPECT_TRUE(reportServiceStatus(SERVICE_RUNNING, 0, 0));
+    EXPECT_TRUE(reportServiceStatus(SERVICE_STOP_PENDING, 0, 0));
+    EXPECT_FALSE(reportServiceStatus(SERVICE_RUNNING, 0, 0));
+    EXPECT_FALSE(reportServiceStatus(SERVICE_PAUSED, 0, 0));
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_TRUE(reportServiceStatus(SERVICE_STOP_PENDING, 0, 3000));
+    EXPECT_EQ(serviceStatus.dwCheckPoint, 2u);
+    EXPECT_TRUE(reportServiceStatus(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR, 0, 3));
+    EXPECT_FALSE(reportServiceStatus(SERVICE_STOP_PENDING, 0, 0));
+    EXPECT_FALSE(reportServiceStatus(SERVICE_STOPPED, 0, 0));
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_EQ(serviceStatus.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+    EXPECT_EQ(serviceStatus.dwServiceSpecificExitCode, 3u);
+    EXPECT_EQ(nextCheckPoint, 3u);
 }
 
 TEST(ServiceStatus, NothingIsReportedOrChangedInConsoleMode) {
