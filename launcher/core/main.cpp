@@ -54,6 +54,8 @@ int main(int argc, char* argv[]) {
     InitializeCriticalSection(&logLock);
     InitializeCriticalSection(&configLock);
     InitializeCriticalSection(&statusLock);
+    InitializeCriticalSection(&vmMessageLock);
+    vmMessageLines = new VmMessageLines();
 
     std::string text;
     if (readRegistryText(launcherKey, "InstallPath", installPathCapacity, text) != ERROR_SUCCESS) {
@@ -79,7 +81,7 @@ int main(int argc, char* argv[]) {
     SERVICE_TABLE_ENTRYA serviceTable[] = {{serviceName, serviceMain}, {nullptr, nullptr}};
     if (StartServiceCtrlDispatcherA(serviceTable)) {
         writeLog("VORN Service Shutdown");
-        return 0;
+        return exitStatus;
     }
     DWORD code = GetLastError();
     if (code != ERROR_FAILED_SERVICE_CONTROLLER_CONNECT) {
@@ -101,5 +103,5 @@ int main(int argc, char* argv[]) {
         debugLevel = (argc > 2 && std::strcmp(argv[2], "/d") == 0) ? 2 : 1;
     }
     serviceMain(static_cast<DWORD>(argc), argv);
-    return 0;
+    return exitStatus;
 }

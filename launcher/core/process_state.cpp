@@ -5,6 +5,7 @@ char* dataPath = nullptr;
 char* logPath = nullptr;
 bool consoleMode = false;
 int debugLevel = 0;
+std::atomic<int> exitStatus{0};
 
 CRITICAL_SECTION logLock;
 FILE* logFile = nullptr;
@@ -25,4 +26,9 @@ JavaVM* jvm = nullptr;
 HANDLE jvmCreatedEvent = nullptr;
 HANDLE mainStartedEvent = nullptr;
 HANDLE jvmThread = nullptr;
+DWORD jvmLoadError = ERROR_SUCCESS;
+jint jvmCreationResult = JNI_OK;
+
+CRITICAL_SECTION vmMessageLock;
+VmMessageLines* vmMessageLines = nullptr;
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "jvmhost/vm_message_lines.h"
 #include "service/launch_record.h"
 
 // The launcher's process-wide state. Paths and modes are written by main before any other
@@ -19,6 +20,8 @@ extern char* dataPath;
 extern char* logPath;
 extern bool consoleMode;
 extern int debugLevel;
+// What main returns: 1 once a launch has failed, the status the VM exits with after System.exit.
+extern std::atomic<int> exitStatus;
 
 extern CRITICAL_SECTION logLock;
 extern FILE* logFile;  // guarded by logLock
@@ -39,3 +42,10 @@ extern JavaVM* jvm;
 extern HANDLE jvmCreatedEvent;
 extern HANDLE mainStartedEvent;
 extern HANDLE jvmThread;
+// Why the VM creation thread gave up, for the stopped report: written before that thread ends.
+extern DWORD jvmLoadError;      // GetLastError of the VM library's LoadLibraryA
+extern jint jvmCreationResult;  // what JNI_CreateJavaVM returned
+
+// The VM's messages without their line end yet, each thread's apart.
+extern CRITICAL_SECTION vmMessageLock;
+extern VmMessageLines* vmMessageLines;  // guarded by vmMessageLock

@@ -3,20 +3,34 @@
 #include <jni.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "core/process_state.h"
 #include "diagnostics/log_writer.h"
 #include "jvmhost/runtime_dll_folder.h"
+#include "jvmhost/vm_hooks.h"
 
 namespace {
 
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
+
+// The launch record's options, then the VM's hooks; the options before keep their places.
+std::vector<JavaVMOption> optionsWithHooks(const JavaVMInitArgs& vmArgs) {
+    std::vector<JavaVMOption> options(vmArgs.options, vmArgs.options + vmArgs.nOptions);
+    options.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(vmMessageHook)});
+    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(vmExitHook)});
+    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(vmAbortHook)});
+    return options;
+}
 
 }  // namespace
 
 DWORD WINAPI createJvmProc(LPVOID parameter) {
     const LaunchRecord* record = static_cast<const LaunchRecord*>(parameter);
     JavaVMInitArgs vmArgs = record->vmArgs;
+    std::vector<JavaVMOption> options = optionsWithHooks(vmArgs);
+    vmArgs.nOptions = static_cast<jint>(options.size());
+    vmArgs.options = options.data();
 
     if (debugLevel >= 2) {
         std::fprintf(stderr, "Loading JVM DLL.\n");
@@ -25,7 +39,9 @@ DWORD WINAPI createJvmProc(LPVOID parameter) {
     // The library stays loaded for the life of the process, as the VM does.
     HMODULE library = LoadLibraryA(jvmDllPath);
     if (library == nullptr) {
+        jvmLoadError = GetLastError();
         writeLog("FATAL ERROR: Failed to load JVM DLL.");
+        writeLog("LoadLibraryA(%s) failed with Windows error code %lu.", jvmDllPath, jvmLoadError);
         return 1;
     }
     CreateJavaVmFunction createJavaVm =
@@ -39,8 +55,12 @@ DWORD WINAPI createJvmProc(LPVOID parameter) {
     }
 
     JNIEnv* env = nullptr;
-    if (createJavaVm(&jvm, reinterpret_cast<void**>(&env), &vmArgs) < 0) {
+    jvmCreationResult = createJavaVm(&jvm, reinterpret_cast<void**>(&env), &vmArgs);
+    if (jvmCreationResult < 0) {
+        // The VM has said why through its message hook; it writes nothing more.
+        flushVmMessages();
         writeLog("FATAL ERROR: Failed to start Java VM.");
+        writeLog("JNI_CreateJavaVM returned %d.", static_cast<int>(jvmCreationResult));
         return 3;
     }
     if (debugLevel >= 2) {

@@ -20,6 +20,8 @@ public:
         InitializeCriticalSection(&logLock);
         InitializeCriticalSection(&configLock);
         InitializeCriticalSection(&statusLock);
+        InitializeCriticalSection(&vmMessageLock);
+        vmMessageLines = new VmMessageLines();
     }
 };
 

@@ -1,0 +1,53 @@
+#include "jvmhost/vm_message_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The VM's unified logging writes one line in several pieces: decorations, then the text.
+TEST(VmMessageLines, PiecesMakeOneLineOnceItsEndArrives) {
+    VmMessageLines lines;
+    EXPECT_EQ(lines.add(7, "[0.012s]"), Lines{});
+    EXPECT_EQ(lines.add(7, "[warning][gc] "), Lines{});
+    EXPECT_EQ(lines.add(7, "-XX:+PrintGCDetails is deprecated.\n"),
+              Lines{"[0.012s][warning][gc] -XX:+PrintGCDetails is deprecated."});
+    EXPECT_EQ(lines.takeUnfinished(), Lines{});
+}
+
+TEST(VmMessageLines, OnePieceMayHoldSeveralLinesAndBeginTheNext) {
+    VmMessageLines lines;
+    EXPECT_EQ(lines.add(1, "Error occurred during initialization of VM\r\nagent library failed\n\nto in"),
+              (Lines{"Error occurred during initialization of VM", "agent library failed"}));
+    EXPECT_EQ(lines.add(1, "it: instrument\n"), Lines{"to init: instrument"});
+}
+
+TEST(VmMessageLines, EachThreadsPiecesAreJoinedApart) {
+    VmMessageLines lines;
+    EXPECT_EQ(lines.add(1, "first "), Lines{});
+    EXPECT_EQ(lines.add(2, "second "), Lines{});
+    EXPECT_EQ(lines.add(1, "thread\n"), Lines{"first thread"});
+    EXPECT_EQ(lines.add(2, "thread\nand more"), Lines{"second thread"});
+    EXPECT_EQ(lines.takeUnfinished(), Lines{"and more"});
+    EXPECT_EQ(lines.takeUnfinished(), Lines{});
+}
+
+TEST(VmMessageLines, EmptyLinesAndPiecesLeaveNothing) {
+    VmMessageLines lines;
+    EXPECT_EQ(lines.add(3, ""), Lines{});
+    EXPECT_EQ(lines.add(3, "\n\r\n\n"), Lines{});
+    EXPECT_EQ(lines.takeUnfinished(), Lines{});
+}
+
+TEST(VmMessageLines, ALongMessageStaysWhole) {
+    VmMessageLines lines;
+    std::string longText(100000, 'x');
+    EXPECT_EQ(lines.add(4, longText), Lines{});
+    EXPECT_EQ(lines.add(4, longText + "\n"), Lines{longText + longText});
+}
+
+}  // namespace
