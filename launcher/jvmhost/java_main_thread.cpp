@@ -7,6 +7,7 @@
 #include "core/process_state.h"
 #include "diagnostics/log_writer.h"
 #include "jvmhost/ansi_text.h"
+#include "jvmhost/exception_text.h"
 #include "jvmhost/jvm_attachment.h"
 
 namespace {
@@ -65,8 +66,11 @@ DWORD runMain(JNIEnv* env, const LaunchRecord& record) {
     jclass mainClass = env->FindClass(record.mainClassName);
     if (mainClass == nullptr) {
         writeLog("FATAL ERROR: Failed to load class %s (Classpath: %s).", record.mainClassName, record.classPath);
-        if (env->ExceptionCheck()) {
+        if (jthrowable thrown = env->ExceptionOccurred()) {
+            // Described on the error stream, which clears it; thrown again for the log's text.
             env->ExceptionDescribe();
+            env->Throw(thrown);
+            writeLog("Exception while loading class %s: %s", record.mainClassName, takeExceptionText(env).c_str());
         }
         return classNotFound;
     }
@@ -97,15 +101,18 @@ DWORD runMain(JNIEnv* env, const LaunchRecord& record) {
         std::fprintf(stderr, "Calling %s->main()... ", record.mainClassName);
     }
     env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
-    if (env->ExceptionOccurred() == nullptr) {
+    jthrowable thrown = env->ExceptionOccurred();
+    if (thrown == nullptr) {
         return mainReturned;
     }
     if (debugLevel >= 1 && consoleMode) {
         std::fprintf(stderr, "Exception description:\n");
         env->ExceptionDescribe();
         std::fprintf(stderr, "\n");
+        // The description cleared it; the log's text needs it pending.
+        env->Throw(thrown);
     }
-    env->ExceptionClear();
+    writeLog("Exception thrown by \"main\" method: %s", takeExceptionText(env).c_str());
     return exceptionThrown;
 }
 

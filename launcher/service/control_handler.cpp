@@ -2,6 +2,7 @@
 
 #include "core/handle_owner.h"
 #include "core/process_state.h"
+#include "diagnostics/log_writer.h"
 #include "jvmhost/lifecycle_calls.h"
 #include "service/status_report.h"
 
@@ -11,12 +12,18 @@ const DWORD lifecycleWaitMilliseconds = 10000;
 
 // Runs one lifecycle call on a new thread and waits for it, for 10 seconds at most; a call that
 // takes longer goes on by itself.
-DWORD runLifecycleCall(LPTHREAD_START_ROUTINE procedure) {
+void runLifecycleCall(LPTHREAD_START_ROUTINE procedure) {
     KernelHandle thread(CreateThread(nullptr, 0, procedure, &launchRecord, 0, nullptr));
     if (!thread) {
-        return WAIT_FAILED;
+        writeLog("CreateThread failed with Windows error code %lu.", static_cast<unsigned long>(GetLastError()));
+        return;
     }
-    return WaitForSingleObject(thread.get(), lifecycleWaitMilliseconds);
+    WaitForSingleObject(thread.get(), lifecycleWaitMilliseconds);
+}
+
+// The Java main method still runs: there is an application to ask to shut down.
+bool mainIsRunning() {
+    return jvmThread != nullptr && WaitForSingleObject(jvmThread, 0) == WAIT_TIMEOUT;
 }
 
 }  // namespace
@@ -29,21 +36,23 @@ DWORD WINAPI serviceControlHandler(DWORD control, DWORD, LPVOID, LPVOID) {
         reportServiceStatus(SERVICE_STOP_PENDING, NO_ERROR, 0);
         // The flag before the stop thread: the end of main that follows is then an orderly stop.
         keepRunning = false;
-        runLifecycleCall(stopProc);
+        if (mainIsRunning()) {
+            runLifecycleCall(stopProc);
+        }
         SetEvent(shutdownEvent);
         return NO_ERROR;
-    case SERVICE_CONTROL_PAUSE: {
+    // Pause and continue are carried out once the flag has changed, however long the
+    // application's method took.
+    case SERVICE_CONTROL_PAUSE:
         reportServiceStatus(SERVICE_PAUSE_PENDING, NO_ERROR, 5000);
-        DWORD result = runLifecycleCall(pauseProc);
+        runLifecycleCall(pauseProc);
         servicePaused = true;
-        return result;
-    }
-    case SERVICE_CONTROL_CONTINUE: {
+        return NO_ERROR;
+    case SERVICE_CONTROL_CONTINUE:
         reportServiceStatus(SERVICE_CONTINUE_PENDING, NO_ERROR, 0);
-        DWORD result = runLifecycleCall(continueProc);
+        runLifecycleCall(continueProc);
         servicePaused = false;
-        return result;
-    }
+        return NO_ERROR;
     default:
         return NO_ERROR;
     }

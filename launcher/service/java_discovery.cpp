@@ -113,7 +113,7 @@ bool findRegisteredVmLibrary(std::string& vmLibrary, DWORD& exitCode) {
         }
         writeLog("Error: no JRE or JDK found.");
         consolePrint("%s", "Error: no JRE or JDK found.\n");
-        exitCode = NO_ERROR;
+        exitCode = ERROR_FILE_NOT_FOUND;
         return false;
     }
     consolePrint("Java Version:\t\t%s\n", version.c_str());
@@ -123,6 +123,8 @@ bool findRegisteredVmLibrary(std::string& vmLibrary, DWORD& exitCode) {
     LSTATUS status = readRegistryText(versionKey.c_str(), "JavaHome", javaHomeCapacity, javaHome);
     if (status != ERROR_SUCCESS) {
         writeLog("Error: JavaHome for %s %s not found.", registration->kind, version.c_str());
+        writeLog("RegGetValueA(HKEY_LOCAL_MACHINE\\%s, JavaHome) failed with Windows error code %lu.",
+                 versionKey.c_str(), static_cast<unsigned long>(status));
         if (consoleMode) {
             std::fprintf(stderr, "Error: JavaHome for %s %s not found.", registration->kind, version.c_str());
         }
@@ -175,20 +177,21 @@ bool prepareJavaLaunch(DWORD& exitCode) {
     consolePrint("Using JRE DLL:\t\t%s\n", jvmDllPath);
 
     std::string classPath = std::string(installPath) + "vorna.jar";
+    // The class path line comes before the properties file is read, and what reading it prints.
+    consolePrint("Classpath option:\t%s\n", classPathOption(classPath).c_str());
     std::string heapSize = "512M";
     char* configured = nullptr;
     if (getConfigOption("memsize", &configured)) {
         heapSize = configured;
         delete[] configured;
     }
-    std::vector<std::string> options = vmOptionStrings(classPath, heapSize, debugLevel >= 1);
-    consolePrint("Classpath option:\t%s\n", options[0].c_str());
     if (!isValidHeapSize(heapSize)) {
         writeLog("Invalid size specification %s. Exiting.", heapSize.c_str());
         consolePrint("Error: Invalid size specification %s.", heapSize.c_str());
-        exitCode = NO_ERROR;
+        exitCode = ERROR_INVALID_DATA;
         return false;
     }
+    std::vector<std::string> options = vmOptionStrings(classPath, heapSize, debugLevel >= 1);
     consolePrint("Memory option:\t\t%s\n", options[1].c_str());
 
     fillLaunchRecord(classPath, options);

@@ -4,9 +4,13 @@ bool isValidHeapSize(const std::string& heapSize) {
     return !heapSize.empty() && (heapSize.back() == 'M' || heapSize.back() == 'G');
 }
 
+std::string classPathOption(const std::string& classPath) {
+    return "-Djava.class.path=" + classPath;
+}
+
 std::vector<std::string> vmOptionStrings(const std::string& classPath, const std::string& heapSize, bool debug) {
     std::vector<std::string> options = {
-        "-Djava.class.path=" + classPath,
+        classPathOption(classPath),
         "-Xmx" + heapSize,
         "-javaagent:libs/spring-instrument-4.1.5.RELEASE.jar",
     };

@@ -8,6 +8,9 @@
 // The heap size setting passes when it ends in "M" or "G" (upper case); nothing else is examined.
 bool isValidHeapSize(const std::string& heapSize);
 
+// The class path option, the first of the VM options.
+std::string classPathOption(const std::string& classPath);
+
 // The VM options in the order the VM receives them: class path, heap limit and agent, then, for a
 // debugging run, the Java debug wire protocol on port 8000 of the loopback interface (the process
 // runs with administrator rights; Java 8 would otherwise listen on every interface) and the

@@ -26,13 +26,27 @@ protected:
         keepRunning = true;
         servicePaused = false;
         shutdownEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        // A Java main thread that runs until the test ends it.
+        mainEnds = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        jvmThread = CreateThread(nullptr, 0, waitForEvent, mainEnds, 0, nullptr);
     }
     void TearDown() override {
+        endMain();
+        CloseHandle(jvmThread);
+        jvmThread = nullptr;
+        CloseHandle(mainEnds);
         useLogOf(data);
         CloseHandle(shutdownEvent);
         shutdownEvent = nullptr;
         keepRunning = true;
         servicePaused = false;
+    }
+
+    static DWORD WINAPI waitForEvent(LPVOID event) { return WaitForSingleObject(event, INFINITE); }
+
+    void endMain() {
+        SetEvent(mainEnds);
+        WaitForSingleObject(jvmThread, INFINITE);
     }
 
     std::string logMessages() {
@@ -48,6 +62,7 @@ protected:
     }
 
     std::string data;
+    HANDLE mainEnds = nullptr;
 };
 
 TEST_F(ControlHandler, StopReportsPendingClearsTheFlagCallsShutdownAndSetsTheEvent) {
@@ -60,6 +75,16 @@ TEST_F(ControlHandler, StopReportsPendingClearsTheFlagCallsShutdownAndSetsTheEve
     EXPECT_EQ(logMessages(), "Shutting down VORNA...|JVM not active. Can't terminate, pause or continue service.|");
 }
 
+// A stop that comes as main ends by itself: there is no application left to shut down.
+TEST_F(ControlHandler, StopAfterMainHasEndedCallsNoShutdown) {
+    endMain();
+    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_STOP, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
+    EXPECT_FALSE(keepRunning);
+    EXPECT_EQ(WaitForSingleObject(shutdownEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_EQ(GetFileAttributesA((data + "log\\vorna-launcher.log").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(ControlHandler, ShutdownAndPreshutdownActAsStop) {
     for (DWORD control : {DWORD{SERVICE_CONTROL_SHUTDOWN}, DWORD{SERVICE_CONTROL_PRESHUTDOWN}}) {
         keepRunning = true;
@@ -70,14 +95,14 @@ TEST_F(ControlHandler, ShutdownAndPreshutdownActAsStop) {
     }
 }
 
-TEST_F(ControlHandler, PauseAndContinueSetAndClearTheFlagAndReturnTheWaitResult) {
-    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_PAUSE, 0, nullptr, nullptr), WAIT_OBJECT_0);
+TEST_F(ControlHandler, PauseAndContinueSetAndClearTheFlagAndReturnNoError) {
+    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_PAUSE, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
     EXPECT_TRUE(servicePaused);
     EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_PAUSE_PENDING));
     EXPECT_EQ(serviceStatus.dwWaitHint, 5000u);
     EXPECT_EQ(serviceStatus.dwControlsAccepted, 0x107u);
 
-    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_CONTINUE, 0, nullptr, nullptr), WAIT_OBJECT_0);
+    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_CONTINUE, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
     EXPECT_FALSE(servicePaused);
     EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_CONTINUE_PENDING));
     EXPECT_EQ(serviceStatus.dwWaitHint, 0u);
