@@ -9,6 +9,7 @@
 #include "jvmhost/ansi_text.h"
 #include "jvmhost/exception_text.h"
 #include "jvmhost/jvm_attachment.h"
+#include "jvmhost/vm_hooks.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ DWORD runMain(JNIEnv* env, const LaunchRecord& record) {
         if (jthrowable thrown = env->ExceptionOccurred()) {
             // Described on the error stream, which clears it; thrown again for the log's text.
             env->ExceptionDescribe();
+            dropUnfinishedVmMessages();
             env->Throw(thrown);
             writeLog("Exception while loading class %s: %s", record.mainClassName, takeExceptionText(env).c_str());
         }
@@ -108,6 +110,7 @@ DWORD runMain(JNIEnv* env, const LaunchRecord& record) {
     if (debugLevel >= 1 && consoleMode) {
         std::fprintf(stderr, "Exception description:\n");
         env->ExceptionDescribe();
+        dropUnfinishedVmMessages();
         std::fprintf(stderr, "\n");
         // The description cleared it; the log's text needs it pending.
         env->Throw(thrown);

@@ -14,12 +14,15 @@ namespace {
 
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 
-// The launch record's options, then the VM's hooks; the options before keep their places.
+// The VM's hooks, then the launch record's options in their order. The VM takes each hook when
+// it reads its option, so what it says about an option before the hooks would miss them.
 std::vector<JavaVMOption> optionsWithHooks(const JavaVMInitArgs& vmArgs) {
-    std::vector<JavaVMOption> options(vmArgs.options, vmArgs.options + vmArgs.nOptions);
-    options.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(vmMessageHook)});
-    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(vmExitHook)});
-    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(vmAbortHook)});
+    std::vector<JavaVMOption> options = {
+        {const_cast<char*>("vfprintf"), reinterpret_cast<void*>(vmMessageHook)},
+        {const_cast<char*>("exit"), reinterpret_cast<void*>(vmExitHook)},
+        {const_cast<char*>("abort"), reinterpret_cast<void*>(vmAbortHook)},
+    };
+    options.insert(options.end(), vmArgs.options, vmArgs.options + vmArgs.nOptions);
     return options;
 }
 

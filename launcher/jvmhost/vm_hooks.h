@@ -20,3 +20,8 @@ void JNICALL vmAbortHook();
 
 // Logs what the VM wrote without a line end yet: it will write no more.
 void flushVmMessages();
+
+// Forgets what the VM wrote without a line end yet. ExceptionDescribe writes the start of its
+// line through the message hook and the rest, the exception, on the Java error stream: its caller
+// logs the exception itself.
+void dropUnfinishedVmMessages();

@@ -35,6 +35,8 @@ void logLines(const std::vector<std::string>& lines) {
 jint JNICALL vmMessageHook(FILE*, const char* format, va_list arguments) {
     std::string text = formatMessage(format, arguments);
     std::fputs(text.c_str(), stderr);
+    // A line the VM goes on with elsewhere (its Java error stream) must come out in its order.
+    std::fflush(stderr);
     EnterCriticalSection(&vmMessageLock);
     logLines(vmMessageLines->add(GetCurrentThreadId(), text));
     LeaveCriticalSection(&vmMessageLock);
@@ -44,5 +46,11 @@ jint JNICALL vmMessageHook(FILE*, const char* format, va_list arguments) {
 void flushVmMessages() {
     EnterCriticalSection(&vmMessageLock);
     logLines(vmMessageLines->takeUnfinished());
+    LeaveCriticalSection(&vmMessageLock);
+}
+
+void dropUnfinishedVmMessages() {
+    EnterCriticalSection(&vmMessageLock);
+    vmMessageLines->dropUnfinished();
     LeaveCriticalSection(&vmMessageLock);
 }

@@ -38,3 +38,7 @@ std::vector<std::string> VmMessageLines::takeUnfinished() {
     unfinished_.clear();
     return lines;
 }
+
+void VmMessageLines::dropUnfinished() {
+    unfinished_.clear();
+}

@@ -17,6 +17,9 @@ public:
     // Takes every line still waiting for its end, for a VM that will write no more.
     std::vector<std::string> takeUnfinished();
 
+    // Forgets every line still waiting for its end.
+    void dropUnfinished();
+
 private:
     std::map<unsigned long, std::string> unfinished_;
 };

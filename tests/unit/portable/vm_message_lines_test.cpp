@@ -36,6 +36,16 @@ TEST(VmMessageLines, EachThreadsPiecesAreJoinedApart) {
     EXPECT_EQ(lines.takeUnfinished(), Lines{});
 }
 
+TEST(VmMessageLines, DroppedUnfinishedLinesAreGoneForGood) {
+    VmMessageLines lines;
+    lines.add(1, "Exception ");
+    lines.add(1, "in thread \"main\" ");
+    lines.add(2, "other");
+    lines.dropUnfinished();
+    EXPECT_EQ(lines.takeUnfinished(), Lines{});
+    EXPECT_EQ(lines.add(1, "Unrecognized option: -Xfoo\n"), Lines{"Unrecognized option: -Xfoo"});
+}
+
 TEST(VmMessageLines, EmptyLinesAndPiecesLeaveNothing) {
     VmMessageLines lines;
     EXPECT_EQ(lines.add(3, ""), Lines{});
