@@ -22,7 +22,9 @@ DEBUG_OPTIONS = [
     "-XX:+PrintConcurrentLocks",
     "-XX:+HeapDumpOnOutOfMemoryError",
 ]
+HOOK_OPTIONS = ["vfprintf", "exit", "abort"]
 JDK8_DISCOVERY = ("1.8", "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\server\\jvm.dll")
+JDK17_DISCOVERY = ("17", "C:\\Java\\jdk-17", "C:\\Java\\jdk-17\\bin\\server\\jvm.dll")
 DEBUG_PORT = 8000
 DEBUG_PORT_TURN = "\0vorna-debug-port-8000"
 
@@ -47,13 +49,20 @@ def discovery_lines(version, home, library):
     return f"Java Version:\t\t{version}\nJava Home:\t\t{home}\nUsing JRE DLL:\t\t{library}\n"
 
 
+def classpath_line(installation):
+    return f"Classpath option:	-Djava.class.path={installation.install}vorna.jar
+"
+
+
 def option_lines(installation, heap="512M", level=0):
-    """The class path and heap lines, after what looking up "memsize" prints at a debug level (the
-    properties file has been read by then, for "javahome")."""
+    """The class path and heap lines, with what looking up "memsize" prints at a debug level between
+    them (the properties file has been read before, for "javahome")."""
     return (
-        ("getConfigOption(const char*)\n" if level >= 2 else "")
-        + f"Classpath option:\t-Djava.class.path={installation.install}vorna.jar\n"
-        + f"Memory option:\t\t-Xmx{heap}\n"
+        classpath_line(installation)
+        + ("getConfigOption(const char*)
+" if level >= 2 else "")
+        + f"Memory option:		-Xmx{heap}
+"
     )
 
 
@@ -83,8 +92,10 @@ def launch_text(installation, discovery=JDK8_DISCOVERY, heap="512M", config_trac
 
 
 def vm_options(installation, heap="512M", debug=False):
+    """The options the VM is created with, as the bridge records them: the three hooks (whose
+    extraInfo the record leaves out), then the listed ones."""
     options = [f"-Djava.class.path={installation.install}vorna.jar", f"-Xmx{heap}", AGENT_OPTION]
-    return options + DEBUG_OPTIONS if debug else options
+    return HOOK_OPTIONS + options + (DEBUG_OPTIONS if debug else [])
 
 
 def split_streams(stderr):

@@ -2,16 +2,20 @@
 registered JDK, the service removed before and after every test, the console texts of the
 commands, and waits for the states the service control manager shows."""
 
+import re
 import time
 import unittest
 
 from installation import install_java, jdk17, make_installation
+from stress_support import Background
 from test_startup import BANNER, log_path_line
-from winerig import Rig, crlf
+from winerig import SERVICE_NAME, Rig, crlf
 
 STOPPED, START_PENDING, STOP_PENDING, RUNNING, CONTINUE_PENDING, PAUSE_PENDING, PAUSED = range(1, 8)
 # Stop, pause/continue, shutdown and preshutdown.
 ACCEPTED_CONTROLS = 0x107
+ERROR_SERVICE_SPECIFIC_ERROR = 1066
+ERROR_PROCESS_ABORTED = 1067
 RULE = "=" * 71 + "\n"
 
 INSTALLED = "Installing service...\t\tdone.\n" + RULE
@@ -76,6 +80,24 @@ class ServiceCase(unittest.TestCase):
     def run_service(self, **behaviour):
         self.install(**behaviour)
         return self.start_service()
+
+    def start_until_stopped(self, seconds=120):
+        """"/start" on a service that is to stop by itself: every status record the service control
+        manager showed from before the start until stopped, and the exit status of the service's
+        process (which ends after its stopped report)."""
+        process = Background(rig.config["process_control"], "service-exit", SERVICE_NAME, str(seconds * 1000))
+        self.addCleanup(process.stop)
+        process.wait_for_output("watching\n")
+        watch = rig.start_watch(seconds=seconds, until_state=STOPPED)
+        self.addCleanup(watch.stop)
+        self.assertCommand(["/start"], START_SENT)
+        records = watch.records()
+        rig.forget_service_pipe()
+        self.assertEqual(records[-1]["state"], STOPPED, records)
+        process.finish(seconds + 30)
+        ended = re.search(r"exit=(\d+)", process.output())
+        self.assertIsNotNone(ended, f"the service's process was not seen: {process.output()!r}")
+        return records, int(ended.group(1))
 
     def forget_earlier_runs(self):
         """Removes the log and the application's record, for another run within one test."""

@@ -66,6 +66,10 @@ class Installation:
         lines = "".join(f"{call}={java_escaped(action)}\n" for call, action in calls.items())
         self.rig.host_path(self.data + "behaviour.properties").write_text(lines, encoding="ascii")
 
+    def set_agent_behaviour(self, behaviour):
+        """Tells the test agent (make_installation(agent="test-agent")) how to act in its premain."""
+        self.rig.host_path(self.install + "agent-behaviour.txt").write_text(behaviour, encoding="utf-8")
+
     def write_properties(self, content):
         self.rig.host_path(self.install + "vorna.properties").write_bytes(content)
 
@@ -92,7 +96,8 @@ def make_installation(
     exe_name="vorna-launcher.exe",
 ):
     """A fresh installation directory with the launcher exe, the application jar (app names a
-    test jar, or None for none), the agent, and the data directory with or without its log folder;
+    test jar, or None for none), the agent (True for the installation's own, a test jar's name,
+    or False for none), and the data directory with or without its log folder;
     its paths registered in the launcher's key. Whatever the directories held is removed first."""
     installation = Installation(rig, install, data, exe_name)
     install_dir = rig.host_path(install)
@@ -108,7 +113,8 @@ def make_installation(
         shutil.copy(jars / f"{app}.jar", install_dir / "vorna.jar")
     if agent:
         (install_dir / "libs").mkdir()
-        shutil.copy(rig.config["agent_jar"], install_dir / "libs" / AGENT_JAR)
+        agent_jar = rig.config["agent_jar"] if agent is True else jars / f"{agent}.jar"
+        shutil.copy(agent_jar, install_dir / "libs" / AGENT_JAR)
     if log_directory:
         (data_dir / "log").mkdir(parents=True, exist_ok=True)
     if properties is not None:

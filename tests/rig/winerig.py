@@ -184,7 +184,7 @@ class Rig:
 
     def watch_service(self, name=SERVICE_NAME, seconds=30, until_state=None):
         """Every distinct status record the service shows while polled for up to seconds (or until
-        it shows until_state), in order."""
+        it shows until_state after another state), in order."""
         args = [self.config["service_query"], "watch", name, str(int(seconds * 1000))]
         if until_state is not None:
             args.append(str(until_state))

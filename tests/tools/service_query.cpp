@@ -2,7 +2,9 @@
 //
 //   service-query query NAME               one line of tab-separated fields; exit 2 when not installed
 //   service-query watch NAME MS [STATE]    every distinct status record seen while polling for MS
-//                                          milliseconds, or until the service shows STATE
+//                                          milliseconds, or until the service shows STATE after
+//                                          showing another (a stopped service that is started and
+//                                          fails can be watched until it is stopped again)
 //   service-query remove NAME              stops the service if needed, deletes it, waits until gone
 //   service-query settle MS                waits until no service of the prefix is in a pending state
 #include <windows.h>
@@ -97,6 +99,7 @@ int watch(SC_HANDLE manager, const char* name, DWORD milliseconds, DWORD untilSt
     }
     ULONGLONG start = GetTickCount64();
     std::string last;
+    bool sawOtherState = false;
     while (GetTickCount64() - start < milliseconds) {
         SERVICE_STATUS_PROCESS status = {};
         if (queryStatus(service.handle, status)) {
@@ -106,7 +109,9 @@ int watch(SC_HANDLE manager, const char* name, DWORD milliseconds, DWORD untilSt
                 std::fflush(stdout);
                 last = fields;
             }
-            if (untilState != 0 && status.dwCurrentState == untilState) {
+            if (status.dwCurrentState != untilState) {
+                sawOtherState = true;
+            } else if (sawOtherState) {
                 return 0;
             }
         }

@@ -15,6 +15,10 @@ public final class Vorna {
             TestRecord.record("main-throws");
             throw new IllegalStateException("test application main throws");
         }
+        if (mode.startsWith("exit:")) {
+            TestRecord.record("main-calls-exit");
+            System.exit(Integer.parseInt(mode.substring("exit:".length())));
+        }
         if (mode.startsWith("return")) {
             if (mode.startsWith("return:")) {
                 Thread.sleep(Long.parseLong(mode.substring("return:".length())));
