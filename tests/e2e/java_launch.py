@@ -50,8 +50,7 @@ def discovery_lines(version, home, library):
 
 
 def classpath_line(installation):
-    return f"Classpath option:	-Djava.class.path={installation.install}vorna.jar
-"
+    return f"Classpath option:\t-Djava.class.path={installation.install}vorna.jar\n"
 
 
 def option_lines(installation, heap="512M", level=0):
@@ -59,10 +58,8 @@ def option_lines(installation, heap="512M", level=0):
     them (the properties file has been read before, for "javahome")."""
     return (
         classpath_line(installation)
-        + ("getConfigOption(const char*)
-" if level >= 2 else "")
-        + f"Memory option:		-Xmx{heap}
-"
+        + ("getConfigOption(const char*)\n" if level >= 2 else "")
+        + f"Memory option:\t\t-Xmx{heap}\n"
     )
 
 

@@ -180,7 +180,7 @@ class ConsoleLaunches(CheckedJni, unittest.TestCase):
         cases = [
             ("no main class", "no-class-app", {}, [], 1),
             ("main without String[]", "wrong-main-app", {}, [], 1),
-            ("main throws, with debug output", "service-app", {"main": "throw"}, ["/d"], 0),
+            ("main throws, with debug output", "service-app", {"main": "throw"}, ["/d"], 1),
             ("main returns, most debug output", "service-app", {"main": "return"}, ["/d", "/d"], 0),
             ("main returns", "service-app", {"main": "return"}, [], 0),
         ]

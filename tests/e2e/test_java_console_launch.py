@@ -164,7 +164,7 @@ class DebuggerPort(unittest.TestCase):
 
 
 class InstallDirectoryMissing(unittest.TestCase):
-    def test_console_reports_the_path_without_a_line_end_and_exits_0(self):
+    def test_console_reports_the_path_without_a_line_end_and_exits_1(self):
         installation = make_installation(rig)
         install_java(rig, jdk8())
         missing = "C:\\VORNA missing\\"
@@ -173,9 +173,10 @@ class InstallDirectoryMissing(unittest.TestCase):
         result = run_launcher(installation)
         expected = console_start(installation) + f"Error: Cannot chdir to install path {missing}."
         self.assertEqual(result.stderr, crlf(expected))
-        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.returncode, 1)
         self.assertEqual(installation.log_messages(),
-                         ["VORN Service Startup", f"Cannot chdir to install path {missing}. Exiting."])
+                         ["VORN Service Startup", f"Cannot chdir to install path {missing}. Exiting.",
+                          "SetCurrentDirectoryA failed with Windows error code 2."])
         self.assertIsNone(bridge_record(rig, jdk8()))
 
 

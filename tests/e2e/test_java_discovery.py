@@ -37,6 +37,15 @@ class FoundUnregistered:
 class Refused:
     printed: str
     message: str
+    # The log line after the message: the registry's answer to the JavaHome read.
+    registry_error: str = None
+
+
+def home_not_read(key, version, code):
+    return f"RegGetValueA(HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\{key}\\{version}, JavaHome) failed with Windows error code {code}."
+
+
+LEGACY_JDK_HOME_MISSING = home_not_read("Java Development Kit", "1.8", 2)
 
 
 def library_folder(library):
@@ -47,7 +56,7 @@ CASES = [
     ("JDK before JRE", [jdk8(), jre8()],
      Found("1.8", "C:\\Java\\jdk8\\jre", "C:\\Java\\jdk8\\jre\\bin\\server\\jvm.dll")),
     ("JDK home missing: no fallback to the JRE", [jdk8(register_home=False), jre8()],
-     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.")),
+     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.", LEGACY_JDK_HOME_MISSING)),
     ("JDK without a VM library under jre\\bin: no fallback to the JRE", [jdk8(vm_folder="bin\\server"), jre8()],
      Refused("Java Version:\t\t1.8\nJava Home:\t\tC:\\Java\\jdk8\\jre\n", "Error: JDK JVM DLL not found.")),
     ("JRE without a VM library under bin", [jre8(library=None)],
@@ -69,7 +78,8 @@ CASES = [
     ("JavaHome of 99 characters", [jdk8(home=HOME_99)],
      Found("1.8", HOME_99 + "\\jre", HOME_99 + "\\jre\\bin\\server\\jvm.dll")),
     ("JavaHome of 100 characters", [jdk8(home=HOME_100)],
-     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.")),
+     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.",
+             home_not_read("Java Development Kit", "1.8", 234))),
     ("Java 9+ JDK: the VM library under the home itself", [jdk17()],
      Found("17", "C:\\Java\\jdk-17", "C:\\Java\\jdk-17\\bin\\server\\jvm.dll")),
     ("Java 9+ JDK before its JRE", [jdk17(), jre17()],
@@ -79,11 +89,11 @@ CASES = [
     ("Java 9+ JDK has no jre folder to look in", [jdk17(vm_folder="jre\\bin\\server")],
      Refused("Java Version:\t\t17\nJava Home:\t\tC:\\Java\\jdk-17\n", "Error: JDK JVM DLL not found.")),
     ("Java 9+ JDK home missing", [jdk17(register_home=False)],
-     Refused("Java Version:\t\t17\n", "Error: JavaHome for JDK 17 not found.")),
+     Refused("Java Version:\t\t17\n", "Error: JavaHome for JDK 17 not found.", home_not_read("JDK", "17", 2))),
     ("legacy JRE before a Java 9+ JDK", [jdk17(), jre8()],
      Found("1.8", "C:\\Java\\jre8", "C:\\Java\\jre8\\bin\\server\\jvm.dll")),
     ("legacy JDK home missing: no fallback to a Java 9+ JDK", [jdk8(register_home=False), jdk17()],
-     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.")),
+     Refused("Java Version:\t\t1.8\n", "Error: JavaHome for JDK 1.8 not found.", LEGACY_JDK_HOME_MISSING)),
 ]
 
 
@@ -129,7 +139,7 @@ OTHER_SOURCES = [
     ("a registered runtime before a bundled one", None, [jdk17(), bundled()],
      Found("17", "C:\\Java\\jdk-17", "C:\\Java\\jdk-17\\bin\\server\\jvm.dll")),
     ("registered JavaHome missing: no fallback to a bundled runtime", None, [jdk17(register_home=False), bundled()],
-     Refused("Java Version:\t\t17\n", "Error: JavaHome for JDK 17 not found.")),
+     Refused("Java Version:\t\t17\n", "Error: JavaHome for JDK 17 not found.", home_not_read("JDK", "17", 2))),
     ("a bundled jre folder without a VM library", None, [bundled(library=None)],
      Refused("", "Error: no JRE or JDK found.\n")),
 ]
@@ -149,13 +159,16 @@ class RuntimeDiscovery(unittest.TestCase):
         records = sorted(str(path.parent) for root in (JAVA_ROOT, installation.install)
                          for path in rig.host_path(root).rglob("jvm-bridge-record.txt"))
         config_trace = no_config_file(installation) if properties is None else ""
-        self.assertEqual(result.returncode, 0)
         if isinstance(outcome, Refused):
             expected = console_start(installation) + config_trace + outcome.printed + outcome.message
             self.assertEqual(result.stderr, crlf(expected))
+            self.assertEqual(result.returncode, 1)
             self.assertEqual(records, [])
-            self.assertEqual(installation.log_messages(), ["VORN Service Startup", outcome.message.rstrip("\n")])
+            registry_error = [outcome.registry_error] if outcome.registry_error else []
+            self.assertEqual(installation.log_messages(),
+                             ["VORN Service Startup", outcome.message.rstrip("\n"), *registry_error])
             return
+        self.assertEqual(result.returncode, 0)
         if isinstance(outcome, Found):
             discovery = (outcome.version, outcome.home, outcome.library)
             found_lines = []

@@ -1,6 +1,6 @@
 """The Java main thread from a console: a main class that is missing, a main method with another
-descriptor, and a main method that throws, with the texts of each debug level, the log and the
-exit code."""
+descriptor, a main method that throws, and one that calls System.exit, with the texts of each
+debug level, the log and the exit code."""
 
 import unittest
 
@@ -27,6 +27,9 @@ THROWN = (
     r'Exception in thread "[^"\n]+" java\.lang\.IllegalStateException: test application main throws\n'
     r"\tat de\.ardilux\.vorna\.Vorna\.main\(Vorna\.java:\d+\)\n"
 )
+
+
+THROWN_LOG_LINE = 'Exception thrown by "main" method: java.lang.IllegalStateException: test application main throws'
 
 
 def launcher_part(test, result, arguments):
@@ -62,6 +65,8 @@ class JavaMainThread(unittest.TestCase):
                 self.assertEqual(installation.log_messages(), [
                     "VORN Service Startup",
                     f"FATAL ERROR: Failed to load class {MAIN_CLASS} (Classpath: {installation.install}vorna.jar).",
+                    f"Exception while loading class {MAIN_CLASS}: java.lang.NoClassDefFoundError: {MAIN_CLASS}",
+                    "Failed to start Java program.",
                 ])
 
     def test_main_with_another_descriptor_ends_the_launch_with_1_and_nothing_described(self):
@@ -82,9 +87,10 @@ class JavaMainThread(unittest.TestCase):
                 self.assertEqual(installation.log_messages(), [
                     "VORN Service Startup",
                     f'FATAL ERROR: Failed to locate "main" method in class {MAIN_CLASS}.',
+                    "Failed to start Java program.",
                 ])
 
-    def test_main_throwing_stops_the_launch_and_is_described_only_with_d(self):
+    def test_main_throwing_ends_the_launch_with_1_is_logged_and_described_only_with_d(self):
         trace_2 = LEVEL_2_START + main_thread_trace(Installation(rig))
         described = ["Exception description:\n", "\n"]
         cases = [
@@ -99,10 +105,10 @@ class JavaMainThread(unittest.TestCase):
                 installation = make_installation(rig)
                 installation.set_behaviour(main="throw")
                 result = run_launcher(installation, *arguments)
-                self.assertEqual(result.returncode, 0, result.text)
+                self.assertEqual(result.returncode, 1, result.text)
                 self.assertEqual(installation.event_names(), ["main", "entered", "main-throws"])
-                self.assertEqual(installation.log_messages(),
-                                 ["VORN Service Startup", "SERVICE ERROR: service stopped"])
+                self.assertEqual(installation.log_messages(), ["VORN Service Startup", THROWN_LOG_LINE,
+                                                               "SERVICE ERROR: service stopped"])
                 text = launcher_part(self, result, arguments)
                 start = launch_text(installation, level=len(arguments)) + trace
                 self.assertTrue(text.startswith(start), text)
@@ -111,6 +117,19 @@ class JavaMainThread(unittest.TestCase):
                 supervised = text[len(start):-len(ending)]
                 self.assertTrue(is_interleaving(supervised, main_thread(supervised), java_thread), supervised)
                 self.assertRegex(split_streams(result.stderr)[1], "^" + description + r"\Z")
+
+    def test_system_exit_ends_the_process_with_its_status_and_is_logged(self):
+        for status in (0, 3):
+            with self.subTest(status=status):
+                installation = make_installation(rig)
+                installation.set_behaviour(main=f"exit:{status}")
+                result = run_launcher(installation)
+                self.assertEqual(result.returncode, status, result.text)
+                self.assertEqual(installation.event_names(), ["main", "entered", "main-calls-exit"])
+                # The VM ends the process on its own: nothing of the launcher's follows the start.
+                self.assertEqual(launcher_text(result.stderr), launch_text(installation))
+                self.assertEqual(installation.log_messages(),
+                                 ["VORN Service Startup", f"Java VM exiting with status {status}."])
 
 
 if __name__ == "__main__":

@@ -53,13 +53,12 @@ class StatusRecord(ServiceCase):
         self.assertCommand(["/start"], START_SENT)
         records = launcher_records(watch.records())
         rig.forget_service_pipe()
-        self.assertEqual(
-            [record(status) for status in records],
-            [
-                dict(state=START_PENDING, controls=0, checkpoint=1, waithint=5000, exitcode=0),
-                dict(state=RUNNING, controls=ACCEPTED_CONTROLS, checkpoint=0, waithint=0, exitcode=0),
-            ],
-        )
+        # A start slower than a couple of seconds (a loaded machine) reports start pending anew.
+        pending = [record(status) for status in records[:-1]]
+        self.assertEqual(pending, [dict(state=START_PENDING, controls=0, checkpoint=number, waithint=5000, exitcode=0)
+                                   for number in range(1, len(pending) + 1)])
+        self.assertEqual(record(records[-1]),
+                         dict(state=RUNNING, controls=ACCEPTED_CONTROLS, checkpoint=0, waithint=0, exitcode=0))
 
     def test_paused_check_point_grows_about_once_a_second(self):
         self.run_service()
@@ -102,11 +101,27 @@ class StatusRecord(ServiceCase):
 
         stop = first_index(records, STOP_PENDING, running)
         self.assertEqual((records[stop]["controls"], records[stop]["waithint"]), (ACCEPTED_CONTROLS, 0))
-        # Once stopping, the loop leaves: only the pass under way when the stop came may still
-        # report running, once, before stopped.
-        self.assertIn([status["state"] for status in records[stop:]],
-                      ([STOP_PENDING, STOPPED], [STOP_PENDING, RUNNING, STOPPED]), records)
+        # Once stopping, nothing says running again, not even the loop's pass under way at the stop.
+        self.assertEqual([status["state"] for status in records[stop:]], [STOP_PENDING, STOPPED], records)
         self.assertEqual((records[-1]["exitcode"], records[-1]["waithint"]), (0, 0))
+
+
+# Wine's ControlService reports success whenever the handler answers within its own 10 s, whatever
+# the handler returns, and ERROR_SERVICE_REQUEST_TIMEOUT when it does not: a handler that waits its
+# 10 s for the application meets that limit. Windows gives the handler 30 s and passes on its result.
+PAUSE_TIMED_OUT_UNDER_WINE = "ControlService failed (/pause).\nERROR_SERVICE_REQUEST_TIMEOUT (1053)\n"
+
+
+class SlowPause(ServiceCase):
+    def test_a_pause_longer_than_the_handler_waits_is_carried_out(self):
+        self.run_service(pause="delay:12000")
+        result = self.command("/pause")
+        self.assertIn(result.stderr, (self.console(sent("/pause")), self.console(PAUSE_TIMED_OUT_UNDER_WINE)),
+                      result.text)
+        status = self.wait_for(PAUSED, seconds=30)
+        self.assertEqual((status["controls"], status["exitcode"]), (ACCEPTED_CONTROLS, 0), status)
+        self.assertEqual(self.installation.log_messages(), ["VORN Service Startup", "Pausing VORNA..."])
+        self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
 
 
 if __name__ == "__main__":

@@ -139,7 +139,7 @@ class CommandLine(unittest.TestCase):
                 self.assertEqual(result.returncode, 0)
                 self.assertEqual(result.stderr, alone.stderr)
 
-    def test_the_launch_runs_without_arguments_and_after_d(self):
+    def test_the_launch_runs_without_arguments_and_after_d_and_fails_with_1(self):
         for arguments, level in (([], 0), (["/d"], 1), (["/d", "/d"], 2), (["/d", "/x"], 1), (["/d", "/d", "/d"], 2)):
             with self.subTest(arguments=arguments):
                 expected = (
@@ -151,7 +151,7 @@ class CommandLine(unittest.TestCase):
                 )
                 result = self.installation.run(*arguments)
                 self.assertEqual(result.text, expected)
-                self.assertEqual(result.returncode, 0)
+                self.assertEqual(result.returncode, 1)
 
     def test_the_console_launch_logs_its_start(self):
         self.installation.log_path.unlink(missing_ok=True)
