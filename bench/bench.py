@@ -3,7 +3,7 @@
 of the bench's own (made here, removed at the end), printed as one line with the ratio and the
 goal; medians of several runs. Not tests: nothing here fails on a figure.
 
-    bench.py BENCH_CONFIG [--runs N] [launch] [log] [memory] [commands]
+    bench.py BENCH_CONFIG [--runs N] [launch] [log] [memory] [commands] [failure]
 
 BENCH_CONFIG is bench-config.json of a windows build (bench/run.sh passes it)."""
 
@@ -11,6 +11,7 @@ import argparse
 import sys
 
 import figure_commands
+import figure_failure
 import figure_launch
 import figure_log
 import figure_memory
@@ -21,6 +22,7 @@ FIGURES = {
     "log": figure_log.run,
     "memory": figure_memory.run,
     "commands": figure_commands.run,
+    "failure": figure_failure.run,
 }
 
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds what the benchmarks need (the windows preset) and prints every figure with its floor, its
 # ratio and its goal. Arguments go to bench.py: --runs N, and the names of figures to run
-# (launch, log, memory, commands; all by default).
+# (launch, log, memory, commands, failure; all by default).
 #   VORNA_BENCH_BUILD=build/windows bench/run.sh [--runs N] [figure...]
 set -euo pipefail
 cd "$(dirname "$0")/.."

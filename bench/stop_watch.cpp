@@ -1,10 +1,14 @@
-// The reference of the "/stop" figure: the moment a client first sees the service stopped.
-//   stop-watch NAME     prints "watching" once it polls, then, when the service shows stopped,
+// The moment a client first sees the service stopped: the reference of the "/stop" figure, and
+// the end of the "failure" figure.
+//   stop-watch NAME [--after-start]
+//                       prints "watching" once it polls, then, when the service shows stopped
+//                       (with --after-start: stopped again, after showing another state),
 //                       "stopped=MICROSECONDS" since the Unix epoch (the wall clock a script on
 //                       the same machine reads); exit 3 when that does not happen within 60 s
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -23,7 +27,8 @@ unsigned long long epochMicroseconds() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
+    bool afterStart = argc == 3 && std::strcmp(argv[2], "--after-start") == 0;
+    if (argc != 2 && !afterStart) {
         return 64;
     }
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
@@ -34,14 +39,18 @@ int main(int argc, char* argv[]) {
     std::printf("watching\n");
     std::fflush(stdout);
     ULONGLONG begin = GetTickCount64();
+    bool started = !afterStart;
     while (GetTickCount64() - begin < 60000) {
         SERVICE_STATUS_PROCESS status = {};
         DWORD needed = 0;
         if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<LPBYTE>(&status), sizeof status,
-                                 &needed) &&
-            status.dwCurrentState == SERVICE_STOPPED) {
-            std::printf("stopped=%llu\n", epochMicroseconds());
-            return 0;
+                                 &needed)) {
+            if (status.dwCurrentState != SERVICE_STOPPED) {
+                started = true;
+            } else if (started) {
+                std::printf("stopped=%llu\n", epochMicroseconds());
+                return 0;
+            }
         }
         // One poll a millisecond: close enough for a figure measured in tens of milliseconds,
         // and light on a machine the service shares.
