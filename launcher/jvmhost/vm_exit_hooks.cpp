@@ -1,15 +1,27 @@
 #include <windows.h>
 
+#include <cstdio>
+
 #include "core/process_state.h"
 #include "diagnostics/log_writer.h"
 #include "jvmhost/vm_hooks.h"
 #include "service/status_report.h"
 
 // Both hooks run late in the VM's own end: they make no JNI call, and the exit status comes
-// before the stopped report, after which main may end the process too.
+// before the stopped report, after which main may end the process too. The VM's end does not go
+// through this program's C runtime, so what its streams still hold is written out here.
+
+namespace {
+
+void endOfProcess() {
+    flushVmMessages();
+    std::fflush(stderr);
+}
+
+}  // namespace
 
 void JNICALL vmExitHook(jint status) {
-    flushVmMessages();
+    endOfProcess();
     exitStatus = status;
     writeLog("Java VM exiting with status %d.", static_cast<int>(status));
     if (status == 0) {
@@ -20,7 +32,7 @@ void JNICALL vmExitHook(jint status) {
 }
 
 void JNICALL vmAbortHook() {
-    flushVmMessages();
+    endOfProcess();
     exitStatus = 1;
     writeLog("Java VM aborted.");
     reportServiceStatus(SERVICE_STOPPED, ERROR_PROCESS_ABORTED, 0);

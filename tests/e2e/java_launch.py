@@ -95,6 +95,22 @@ def vm_options(installation, heap="512M", debug=False):
     return HOOK_OPTIONS + options + (DEBUG_OPTIONS if debug else [])
 
 
+# A line of the VM's unified logging ("/d" turns its GC log on), which reaches the console and the
+# log through the launcher's message hook: "[0.012s][info   ][gc,init] ...".
+VM_LOG_LINE = re.compile(r"\[\d+\.\d+s\]\[\w+ *\]\[[\w,]+ *\] [^\n]*\n")
+GC_DETAILS_WARNING = "[warning][gc] -XX:+PrintGCDetails is deprecated. Will use -Xlog:gc* instead."
+
+
+def without_vm_log(text):
+    """Text without the lines of the VM's unified logging."""
+    return VM_LOG_LINE.sub("", text)
+
+
+def launcher_log(installation):
+    """The log's messages without the lines of the VM's unified logging."""
+    return [message for message in installation.log_messages() if not VM_LOG_LINE.fullmatch(message + "\n")]
+
+
 def split_streams(stderr):
     """Splits a run's standard error stream into the launcher's text and the VM's.
 

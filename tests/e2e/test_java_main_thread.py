@@ -11,6 +11,7 @@ from java_launch import (
     MAIN_CLASS,
     is_interleaving,
     launch_text,
+    launcher_log,
     launcher_text,
     main_thread_trace,
     normalise_addresses,
@@ -18,6 +19,7 @@ from java_launch import (
     run_launcher,
     split_streams,
     supervision_checks,
+    without_vm_log,
 )
 from winerig import Rig
 
@@ -33,7 +35,8 @@ THROWN_LOG_LINE = 'Exception thrown by "main" method: java.lang.IllegalStateExce
 
 
 def launcher_part(test, result, arguments):
-    text = launcher_text(result.stderr)
+    """The launcher's part of the error stream, without the VM's "/d" log lines."""
+    text = without_vm_log(launcher_text(result.stderr))
     return normalise_addresses(test, text) if arguments == ["/d", "/d"] else text
 
 
@@ -62,7 +65,7 @@ class JavaMainThread(unittest.TestCase):
                 description = split_streams(result.stderr)[1]
                 self.assertTrue(description.startswith('Exception in thread "'), description)
                 self.assertIn(f"java.lang.NoClassDefFoundError: {MAIN_CLASS}\n", description)
-                self.assertEqual(installation.log_messages(), [
+                self.assertEqual(launcher_log(installation), [
                     "VORN Service Startup",
                     f"FATAL ERROR: Failed to load class {MAIN_CLASS} (Classpath: {installation.install}vorna.jar).",
                     f"Exception while loading class {MAIN_CLASS}: java.lang.NoClassDefFoundError: {MAIN_CLASS}",
@@ -84,7 +87,7 @@ class JavaMainThread(unittest.TestCase):
                 # The NoSuchMethodError left pending is cleared before the thread leaves the VM,
                 # which would otherwise report it as uncaught.
                 self.assertEqual(split_streams(result.stderr)[1], "")
-                self.assertEqual(installation.log_messages(), [
+                self.assertEqual(launcher_log(installation), [
                     "VORN Service Startup",
                     f'FATAL ERROR: Failed to locate "main" method in class {MAIN_CLASS}.',
                     "Failed to start Java program.",
@@ -107,7 +110,7 @@ class JavaMainThread(unittest.TestCase):
                 result = run_launcher(installation, *arguments)
                 self.assertEqual(result.returncode, 1, result.text)
                 self.assertEqual(installation.event_names(), ["main", "entered", "main-throws"])
-                self.assertEqual(installation.log_messages(), ["VORN Service Startup", THROWN_LOG_LINE,
+                self.assertEqual(launcher_log(installation), ["VORN Service Startup", THROWN_LOG_LINE,
                                                                "SERVICE ERROR: service stopped"])
                 text = launcher_part(self, result, arguments)
                 start = launch_text(installation, level=len(arguments)) + trace

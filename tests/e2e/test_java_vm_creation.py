@@ -13,6 +13,7 @@ from winerig import Rig
 rig = Rig()
 
 REFUSED_OPTION = "-Xnot-an-option"
+AGENT_FAILED = "FATAL ERROR in native method: processing of -javaagent failed, processJavaStart failed"
 LIBRARY = "C:\\Java\\jdk8\\jre\\bin\\server\\jvm.dll"
 TRACE_TO_LOAD = "Creating JVM...\nLoading JVM DLL.\n"
 TRACE_TO_CREATE = TRACE_TO_LOAD + "Got address of function JNI_CreateJavaVM: <address>\n"
@@ -25,7 +26,7 @@ class FailedCreation(unittest.TestCase):
     def setUpClass(cls):
         prepare_console(rig)
 
-    def launch(self, runtime, bridge_config=None, agent=True, agent_behaviour=None):
+    def launch(self, runtime, bridge_config=None, agent=True, agent_behaviour=None, status=1):
         installation = make_installation(rig, agent=agent)
         installation.set_behaviour(main="return")
         if agent_behaviour:
@@ -34,7 +35,10 @@ class FailedCreation(unittest.TestCase):
         started = time.monotonic()
         result = run_launcher(installation, "/d", "/d")
         self.assertLess(time.monotonic() - started, AT_ONCE_SECONDS, result.text)
-        self.assertEqual(result.returncode, 1, result.text)
+        if status is None:
+            self.assertNotEqual(result.returncode, 0, result.text)
+        else:
+            self.assertEqual(result.returncode, status, result.text)
         self.assertNotIn("Timeout", result.text)
         self.assertEqual(installation.events(), [], "main never ran")
         return installation, result
@@ -77,15 +81,18 @@ class FailedCreation(unittest.TestCase):
         self.assertEqual((record["ignoreUnrecognized"], record["result"]), ("0", "-1"))
 
     def test_a_vm_that_aborts_while_it_loads_its_agent(self):
-        installation, result = self.launch(jdk8(), agent="test-agent", agent_behaviour="throw")
+        # The VM ends the process after the hook; under Wine its abort dies of a signal, which the
+        # rig sees as the status (a Windows waiter sees 1).
+        installation, result = self.launch(jdk8(), agent="test-agent", agent_behaviour="throw", status=None)
         messages = installation.log_messages()
         self.assertEqual(messages[0], "VORN Service Startup")
         self.assertEqual(messages[-1], "Java VM aborted.")
-        self.assertIn("FATAL ERROR in native method: processing of -javaagent failed, processJavaStart failed",
-                      messages)
+        # The VM's own describing of the agent's exception starts that line through the hook and goes on
+        # past it, on the Java error stream, so its start may lead the line.
+        self.assertTrue(any(message.endswith(AGENT_FAILED) for message in messages), messages)
         # What the VM wrote reached the console too, through the launcher.
         text = launcher_text(result.stderr)
-        self.assertIn("FATAL ERROR in native method: processing of -javaagent failed", text)
+        self.assertIn(AGENT_FAILED, text)
 
 
 if __name__ == "__main__":
