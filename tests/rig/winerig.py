@@ -27,6 +27,8 @@ DEFAULT_INSTALL = "C:\\VORNA\\"
 # C.UTF-8 is there on every Debian machine, whatever else is installed.
 LOCALE = "C.UTF-8"
 ANSI_CODE_PAGE = "cp1252"
+# What Wine's start.exe prints when the program it was to run could not be started at all.
+WINE_COULD_NOT_START = b"Application could not be started"
 FIXTURES = Path(__file__).resolve().parent.parent / "fixtures"
 
 
@@ -147,8 +149,12 @@ class Rig:
             name = handle.name
         try:
             result = self.wine("reg", "import", "C:\\" + Path(name).name)
+            # Now and then (seen about once in a few hundred calls on a loaded machine) Wine fails to
+            # start reg.exe itself and falls back to start.exe, which says so: that call never ran.
+            if result.returncode != 0 and WINE_COULD_NOT_START in result.stdout:
+                result = self.wine("reg", "import", "C:\\" + Path(name).name)
             if result.returncode != 0:
-                raise RuntimeError(f"reg import failed ({result.returncode}): {result.stderr!r}\n{body}")
+                raise RuntimeError(f"reg import failed ({result.returncode}): {result.stderr!r} {result.stdout!r}\n{body}")
         finally:
             os.unlink(name)
 
