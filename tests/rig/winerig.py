@@ -77,7 +77,17 @@ class Rig:
 
     def wine(self, *args, timeout=120, stdin=None):
         """Runs a Windows program; output goes through files, never pipes, so that no process
-        Wine starts in the background can hold a reader open."""
+        Wine starts in the background can hold a reader open.
+
+        Now and then (about once in a few hundred calls on a loaded machine) Wine cannot create the
+        program's process at all and falls back to start.exe, which says so on the standard output
+        stream: that program never ran, so it is started once more."""
+        result = self._run_wine(args, timeout, stdin)
+        if result.returncode != 0 and WINE_COULD_NOT_START in result.stdout:
+            result = self._run_wine(args, timeout, stdin)
+        return result
+
+    def _run_wine(self, args, timeout, stdin):
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             process = subprocess.Popen(
                 [WINE, *args], env=self.env(), stdin=stdin or subprocess.DEVNULL, stdout=out, stderr=err
@@ -149,10 +159,6 @@ class Rig:
             name = handle.name
         try:
             result = self.wine("reg", "import", "C:\\" + Path(name).name)
-            # Now and then (seen about once in a few hundred calls on a loaded machine) Wine fails to
-            # start reg.exe itself and falls back to start.exe, which says so: that call never ran.
-            if result.returncode != 0 and WINE_COULD_NOT_START in result.stdout:
-                result = self.wine("reg", "import", "C:\\" + Path(name).name)
             if result.returncode != 0:
                 raise RuntimeError(f"reg import failed ({result.returncode}): {result.stderr!r} {result.stdout!r}\n{body}")
         finally:
@@ -185,7 +191,7 @@ class Rig:
         if result.returncode == 2:
             return None
         if result.returncode != 0:
-            raise RuntimeError(f"service query failed with {result.returncode}: {result.stdout!r} {result.stderr!r}")
+            raise RuntimeError(f"service query failed ({result.returncode}): {result.stdout!r} {result.stderr!r}")
         return parse_fields(result.stdout.decode("latin-1"))
 
     def watch_service(self, name=SERVICE_NAME, seconds=30, until_state=None):
@@ -221,7 +227,7 @@ class Rig:
         result = self.wine("reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\ServiceCurrent", "/ve", "/t",
                            "REG_DWORD", "/d", "4000000000", "/f")
         if result.returncode != 0:
-            raise RuntimeError(f"cannot reset the service pipe counter ({result.returncode}): {result.stderr!r}")
+            raise RuntimeError(f"cannot reset the service pipe counter ({result.returncode}): {result.stderr!r} {result.stdout!r}")
 
     def remove_service(self, name=SERVICE_NAME):
         """Stops the service if it runs and deletes it; waits until it is gone."""
