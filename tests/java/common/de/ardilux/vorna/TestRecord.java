@@ -18,6 +18,7 @@ import java.util.concurrent.TimeUnit;
  */
 final class TestRecord {
     private static final CountDownLatch ready = new CountDownLatch(1);
+    private static Path data;
     private static Path events;
     private static Properties behaviour = new Properties();
 
@@ -26,7 +27,7 @@ final class TestRecord {
     static void start(String[] args) {
         long enteredMicros = micros(Instant.now());
         try {
-            Path data = HostPaths.of(args[0], args[1]);
+            data = HostPaths.of(args[0], args[1]);
             events = data.resolve("events.txt");
             Path behaviourFile = data.resolve("behaviour.properties");
             if (Files.exists(behaviourFile)) {
@@ -91,7 +92,27 @@ final class TestRecord {
         return behaviour.getProperty(call, "");
     }
 
-    private static void sleep(long millis) {
+    /** A file of the data directory. */
+    static Path dataFile(String name) {
+        return data.resolve(name);
+    }
+
+    static long nowMicros() {
+        return micros(Instant.now());
+    }
+
+    /** Never returns, whatever interrupts the thread. */
+    static void sleepForever() {
+        while (true) {
+            try {
+                Thread.sleep(Long.MAX_VALUE);
+            } catch (InterruptedException e) {
+                // Asked to stop: this thread is meant not to.
+            }
+        }
+    }
+
+    static void sleep(long millis) {
         try {
             Thread.sleep(millis);
         } catch (InterruptedException e) {

@@ -1,15 +1,32 @@
 package de.ardilux.vorna;
 
+import java.io.IOException;
+import java.io.Writer;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
 import java.util.concurrent.CountDownLatch;
 
-/** A test application with the whole lifecycle: main runs until gracefulShutdown is called. */
+/**
+ * A test application with the whole lifecycle: main runs until gracefulShutdown is called.
+ * Besides the calls' behaviours (TestRecord.behave), behaviour.properties may ask for:
+ * main=throw, main=return[:MS] (end by itself), main=save:MS (after gracefulShutdown, take MS to
+ * write "state.txt" whole), main=hang (never end, even after gracefulShutdown); hook=record or
+ * hook=hang (a shutdown hook that records itself, and then returns or never ends); thread=hang (a
+ * non-daemon thread that never ends).
+ */
 public final class Vorna {
+    private static final int STATE_PARTS = 10;
+
     private static final CountDownLatch shutdown = new CountDownLatch(1);
 
     private Vorna() {}
 
-    public static void main(String[] args) throws InterruptedException {
+    public static void main(String[] args) throws InterruptedException, IOException {
         TestRecord.start(args);
+        addShutdownHook(TestRecord.behaviourOf("hook"));
+        if (TestRecord.behaviourOf("thread").equals("hang")) {
+            startEndlessThread();
+        }
         String mode = TestRecord.behaviourOf("main");
         if (mode.equals("throw")) {
             TestRecord.record("main-throws");
@@ -27,6 +44,13 @@ public final class Vorna {
             return;
         }
         shutdown.await();
+        if (mode.equals("hang")) {
+            TestRecord.record("main-ignores-stop");
+            TestRecord.sleepForever();
+        }
+        if (mode.startsWith("save:")) {
+            saveState(Long.parseLong(mode.substring("save:".length())));
+        }
         TestRecord.record("main-exit");
     }
 
@@ -50,5 +74,38 @@ public final class Vorna {
         TestRecord.awaitStart();
         TestRecord.record("cont");
         TestRecord.behave("cont");
+    }
+
+    /** Writes "state.txt" part by part over millis, each part on disk before the next: a process
+     * ended meanwhile leaves it without its last line "complete". */
+    private static void saveState(long millis) throws IOException {
+        try (Writer out = Files.newBufferedWriter(TestRecord.dataFile("state.txt"), StandardCharsets.UTF_8)) {
+            for (int part = 1; part <= STATE_PARTS; part++) {
+                TestRecord.sleep(millis / STATE_PARTS);
+                out.write("part " + part + " of " + STATE_PARTS + "\n");
+                out.flush();
+            }
+            out.write("complete\n");
+        }
+        TestRecord.record("state-saved\t" + TestRecord.nowMicros());
+    }
+
+    private static void addShutdownHook(String hook) {
+        if (!hook.equals("record") && !hook.equals("hang")) {
+            return;
+        }
+        Runtime.getRuntime().addShutdownHook(new Thread(() -> {
+            TestRecord.record("shutdown-hook");
+            if (hook.equals("hang")) {
+                TestRecord.sleepForever();
+            }
+        }, "test-shutdown-hook"));
+    }
+
+    private static void startEndlessThread() {
+        Thread endless = new Thread(TestRecord::sleepForever, "test-endless");
+        endless.setDaemon(false);
+        endless.start();
+        TestRecord.record("thread-started");
     }
 }
