@@ -21,7 +21,10 @@ const ControlCommand controlCommands[] = {
 };
 
 const DWORD stopPollMilliseconds = 100;
-const int stopPollLimit = 100;
+// The service reports stopped at most 30 s after its handler received the stop, and the control
+// has been received by the time ControlService returns: a wait of 30 s from then sees every stop
+// that ends at all.
+const DWORD stopWaitSeconds = 30;
 
 void reportFailure(const char* context) {
     DWORD code = GetLastError();
@@ -47,19 +50,12 @@ void checkService(SC_HANDLE service) {
     }
 }
 
-// Polls every 100 ms; the counter is tested before it grows, so the wait makes at most 102 pauses.
+// Polls every 100 ms until the service has stopped or the wait's time is up.
 void waitForStop(SC_HANDLE service) {
-    if (!checkServiceState(service)) {
-        return;
-    }
-    int count = 0;
-    do {
+    ULONGLONG begin = GetTickCount64();
+    while (checkServiceState(service) && GetTickCount64() - begin < stopWaitSeconds * 1000ULL) {
         Sleep(stopPollMilliseconds);
-        if (count > stopPollLimit) {
-            return;
-        }
-        ++count;
-    } while (checkServiceState(service));
+    }
 }
 
 void controlService(SC_HANDLE service, const char* argument, DWORD control) {
@@ -74,7 +70,7 @@ void controlService(SC_HANDLE service, const char* argument, DWORD control) {
     if (control != SERVICE_CONTROL_STOP) {
         return;
     }
-    std::fprintf(stderr, "Waiting up to 10 seconds for service to stop... ");
+    std::fprintf(stderr, "Waiting up to %u seconds for service to stop... ", static_cast<unsigned>(stopWaitSeconds));
     waitForStop(service);
     std::fprintf(stderr, checkServiceState(service) ? "timed out.\n" : "stopped.\n");
 }

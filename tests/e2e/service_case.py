@@ -22,7 +22,7 @@ INSTALLED = "Installing service...\t\tdone.\n" + RULE
 UNINSTALLED = "Uninstalling service...\t\tdone.\n" + RULE
 START_SENT = "Starting service.\nService start pending...\n"
 STOPPED_AFTER_WAIT = (
-    'ControlService sent "/stop" to the service.\nWaiting up to 10 seconds for service to stop... stopped.\n'
+    'ControlService sent "/stop" to the service.\nWaiting up to 30 seconds for service to stop... stopped.\n'
 )
 CHECK_RUNNING = "Checking service:  service is running\n"
 CHECK_STOPPED = "Checking service: service stopped or not installed\n"
