@@ -1,0 +1,51 @@
+"""A stop is bounded whatever the application does after gracefulShutdown: a main method that never
+ends, a non-daemon thread that never ends, a shutdown hook that never ends. The service waits for
+the step until the stop's time is up, names the step in the log, reports stopped no later than
+30 s after the control, and its process ends."""
+
+import unittest
+
+from service_case import STOP_PENDING, STOPPED, STOPPED_AFTER_WAIT, ServiceCase, rig
+from stress_support import tool
+
+MAIN_TIMEOUT = 'Timeout while waiting for "main" method to end.'
+VM_SHUTDOWN_TIMEOUT = "Timeout while waiting for JVM shutdown (non-daemon threads, shutdown hooks)."
+STOP_BOUND_MS = 30000
+
+
+class StopBound(ServiceCase):
+    def test_stopped_within_30_seconds_with_the_unfinished_step_logged(self):
+        cases = [
+            ("main never ends", dict(main="hang"), ["gracefulShutdown", "main-ignores-stop"], MAIN_TIMEOUT),
+            ("a non-daemon thread never ends", dict(thread="hang"),
+             ["thread-started", "gracefulShutdown", "main-exit"], VM_SHUTDOWN_TIMEOUT),
+            ("a shutdown hook never ends", dict(hook="hang"),
+             ["gracefulShutdown", "main-exit", "shutdown-hook"], VM_SHUTDOWN_TIMEOUT),
+        ]
+        for name, behaviour, events, timeout_line in cases:
+            with self.subTest(name):
+                # Also after a case that failed with the service still installed.
+                rig.remove_service()
+                self.forget_earlier_runs()
+                pid = str(self.run_service(**behaviour)["pid"])
+                watch = rig.start_watch(seconds=60, until_state=STOPPED)
+                self.addCleanup(watch.stop)
+                self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
+
+                records = watch.records()
+                stop_pending = next(status for status in records if status["state"] == STOP_PENDING)
+                stopped = records[-1]
+                self.assertEqual((stopped["state"], stopped["exitcode"]), (STOPPED, 0), records)
+                took = stopped["t"] - stop_pending["t"]
+                # The step had the rest of the stop's time; a second of slack for the watcher.
+                self.assertTrue(20000 < took <= STOP_BOUND_MS + 1000, f"stopped {took} ms after stop pending")
+                self.assertEqual(tool("process_control", "wait", pid, "20000").returncode, 0, "the process ended")
+
+                self.assertEqual(self.log_after_shutdown(),
+                                 ["VORN Service Startup", "Shutting down VORNA...", timeout_line,
+                                  "VORN Service Shutdown"])
+                self.assertEqual(self.installation.event_names()[2:], events)
+
+
+if __name__ == "__main__":
+    unittest.main()
