@@ -1,6 +1,9 @@
 """commands: the wall time of "/check" against a minimal client (scm-query-floor.exe: open the
-service control manager and the service, query once), and of "/stop" on a service that stops at
-once against the moment a client first sees it stopped (stop-watch.exe)."""
+service control manager and the service, query once); of "/stop" on a service that stops at
+once against the moment a client first sees it stopped (stop-watch.exe); and, for an application
+whose main method takes 2 s to save its state after gracefulShutdown has returned, the time from
+"/stop" until a client first sees the service stopped against the time until the application
+itself is done."""
 
 import os
 import tempfile
@@ -11,6 +14,7 @@ from measure import figure, median
 
 RUNNING = 4
 STOP_STEP_MS = 100
+SAVE_MS = 2000
 
 
 def start_service(rig, installation):
@@ -23,8 +27,9 @@ def start_service(rig, installation):
 
 
 def stop_once(bench, installation, watcher_exe):
-    """One "/stop": (its wall time, the time until the service was first seen stopped), in ms from
-    the same start."""
+    """One "/stop": its wall time and the time until the service was first seen stopped, in ms
+    from the same start, and that start in microseconds since the Unix epoch (the clock the
+    watcher and the Java application read too)."""
     rig = bench.rig
     start_service(rig, installation)
     with tempfile.NamedTemporaryFile(suffix=".stop-watch", delete=False) as output:
@@ -44,7 +49,25 @@ def stop_once(bench, installation, watcher_exe):
     if not stop_text.endswith("stopped.\n") or "stopped=" not in text:
         raise RuntimeError(f"{stop_text} {text}")
     stopped = int(text.split("stopped=")[1].split()[0])
-    return seconds * 1000.0, (stopped - begin) / 1000.0
+    return seconds * 1000.0, (stopped - begin) / 1000.0, begin
+
+
+def saved_state_at(installation):
+    """When the application's main method had its state saved on the last run, in microseconds
+    since the Unix epoch."""
+    saved = [fields for fields in installation.events() if fields[0] == "state-saved"]
+    if not saved:
+        raise RuntimeError(f"the application did not get to save its state: {installation.event_names()}")
+    return int(saved[-1][1])
+
+
+def stop_after_work(bench, installation, watcher_exe):
+    """One "/stop" of the application that saves its state for 2 s after gracefulShutdown: (the
+    time until the service was first seen stopped, the time until the application was done), in
+    ms from the same start."""
+    installation.rig.host_path(installation.data + "events.txt").unlink(missing_ok=True)
+    _, seen, begin = stop_once(bench, installation, watcher_exe)
+    return seen, (saved_state_at(installation) - begin) / 1000.0
 
 
 def run(bench, runs):
@@ -74,9 +97,16 @@ def run(bench, runs):
 
         installation.run("/stop")
         stops = [stop_once(bench, installation, watcher_exe) for _ in range(runs)]
-        beyond = median([wall - seen for wall, seen in stops])
-        figure("stop", [wall for wall, _ in stops], [seen for _, seen in stops], "ms",
+        beyond = median([wall - seen for wall, seen, _ in stops])
+        figure("stop", [wall for wall, _, _ in stops], [seen for _, seen, _ in stops], "ms",
                f"at most one wait step ({STOP_STEP_MS} ms) beyond the stopped report",
                lambda _: beyond <= STOP_STEP_MS, f"beyond the stopped report {beyond:.1f} ms")
+
+        installation.set_behaviour(main=f"save:{SAVE_MS}")
+        stops = [stop_after_work(bench, installation, watcher_exe) for _ in range(runs)]
+        beyond = median([seen - done for seen, done in stops])
+        figure("stop-2s", [seen for seen, _ in stops], [done for _, done in stops], "ms",
+               f"stopped at most {STOP_STEP_MS} ms after the application is done",
+               lambda _: beyond <= STOP_STEP_MS, f"beyond the application's end {beyond:.1f} ms")
     finally:
         rig.remove_service()
