@@ -19,6 +19,7 @@ DWORD nextCheckPoint = 1;
 std::atomic<bool> keepRunning{true};
 std::atomic<bool> servicePaused{false};
 HANDLE shutdownEvent = nullptr;
+ULONGLONG stopArrivedTick = 0;
 
 char* jvmDllPath = nullptr;
 LaunchRecord launchRecord = {};

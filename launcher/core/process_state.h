@@ -35,6 +35,7 @@ extern DWORD nextCheckPoint;          // guarded by statusLock
 extern std::atomic<bool> keepRunning;
 extern std::atomic<bool> servicePaused;
 extern HANDLE shutdownEvent;
+extern ULONGLONG stopArrivedTick;  // written by the handler before it clears keepRunning
 
 extern char* jvmDllPath;
 extern LaunchRecord launchRecord;

@@ -21,11 +21,6 @@ void runLifecycleCall(LPTHREAD_START_ROUTINE procedure) {
     WaitForSingleObject(thread.get(), lifecycleWaitMilliseconds);
 }
 
-// The Java main method still runs: there is an application to ask to shut down.
-bool mainIsRunning() {
-    return jvmThread != nullptr && WaitForSingleObject(jvmThread, 0) == WAIT_TIMEOUT;
-}
-
 }  // namespace
 
 DWORD WINAPI serviceControlHandler(DWORD control, DWORD, LPVOID, LPVOID) {
@@ -33,13 +28,15 @@ DWORD WINAPI serviceControlHandler(DWORD control, DWORD, LPVOID, LPVOID) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
     case SERVICE_CONTROL_PRESHUTDOWN:
-        reportServiceStatus(SERVICE_STOP_PENDING, NO_ERROR, 0);
-        // The flag before the stop thread: the end of main that follows is then an orderly stop.
-        keepRunning = false;
-        if (mainIsRunning()) {
-            runLifecycleCall(stopProc);
+        // The stop itself runs on the service main's thread, which the event wakes; a stop under
+        // way already is left to go on.
+        if (keepRunning) {
+            stopArrivedTick = GetTickCount64();
+            reportServiceStatus(SERVICE_STOP_PENDING, NO_ERROR, stopPendingWaitHint);
+            // The time before the flag: the service main reads it once it sees the flag cleared.
+            keepRunning = false;
+            SetEvent(shutdownEvent);
         }
-        SetEvent(shutdownEvent);
         return NO_ERROR;
     // Pause and continue are carried out once the flag has changed, however long the
     // application's method took.

@@ -11,6 +11,7 @@
 #include "jvmhost/jvm_creation.h"
 #include "service/control_handler.h"
 #include "service/java_discovery.h"
+#include "service/orderly_stop.h"
 #include "service/status_report.h"
 #include "servicectl/service_status_query.h"
 
@@ -23,7 +24,6 @@ const DWORD startProgressPeriod = 2000;
 const DWORD jvmCreationTimeout = 60000;
 const DWORD mainStartTimeout = 30000;
 const DWORD supervisionPeriod = 1000;
-const DWORD shutdownTimeout = 20000;
 
 // Result of runMainProc for a main method that ended by an exception.
 const DWORD mainExceptionThrown = 5;
@@ -122,6 +122,7 @@ bool startMain() {
     if (jvmThread == nullptr) {
         DWORD code = GetLastError();
         logWindowsError("CreateThread", code);
+        shutDownJvm();
         stopAsFailed(code);
         return false;
     }
@@ -139,6 +140,7 @@ bool startMain() {
     GetExitCodeThread(jvmThread, &code);
     writeLog(code == STILL_ACTIVE ? "Timeout while waiting for Java program to start."
                                   : "Failed to start Java program.");
+    shutDownJvm();
     stopAsFailed(ERROR_SERVICE_SPECIFIC_ERROR, code);
     return false;
 }
@@ -155,13 +157,15 @@ bool superviseJava() {
             if (result == mainExceptionThrown) {
                 exitStatus = 1;
             }
-            // The line before the report: once stopped is reported, the process may end.
             writeLog("SERVICE ERROR: service stopped");
+            shutDownJvm();
             reportServiceStatus(SERVICE_STOPPED, ERROR_PROCESS_ABORTED, 0);
             return false;
         }
         reportServiceStatus(servicePaused ? SERVICE_PAUSED : SERVICE_RUNNING, NO_ERROR, 0);
-        Sleep(supervisionPeriod);
+        // A stop, or the end of main, ends the wait at once.
+        HANDLE wake[] = {shutdownEvent, jvmThread};
+        WaitForMultipleObjects(2, wake, FALSE, supervisionPeriod);
     }
     return true;
 }
@@ -214,6 +218,6 @@ void WINAPI serviceMain(DWORD, LPSTR*) {
     if (!createJvm() || !startMain() || !superviseJava()) {
         return;
     }
-    WaitForSingleObject(shutdownEvent, shutdownTimeout);
+    runOrderlyStop();
     reportServiceStatus(SERVICE_STOPPED, NO_ERROR, 0);
 }

@@ -7,6 +7,11 @@
 const DWORD acceptedControls =
     SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_PRESHUTDOWN;
 
+// While the service stops, stop pending is reported anew at this period, each report's wait hint
+// covering the next with room to spare.
+const DWORD stopPendingWaitHint = 5000;
+const DWORD stopProgressPeriod = 2000;
+
 // Whether a report of nextState may follow one of lastState: a service never goes back from
 // stopping (only stop pending again, or stopped), and nothing follows stopped.
 bool reportMayFollow(DWORD lastState, DWORD nextState);

@@ -1,0 +1,80 @@
+#include "service/orderly_stop.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/handle_owner.h"
+#include "core/process_state.h"
+#include "diagnostics/log_writer.h"
+#include "jvmhost/jvm_shutdown.h"
+#include "jvmhost/lifecycle_calls.h"
+#include "service/status_report.h"
+
+namespace {
+
+const ULONGLONG gracefulShutdownTimeout = 10000;
+// A second short of the 30 s a stop may take, for the last log line and the stopped report.
+const ULONGLONG stopTimeout = 29000;
+const ULONGLONG jvmShutdownTimeout = 20000;
+
+// Waits for handle until the tick count reaches deadline, reporting stop pending with the next
+// check point whenever a progress period passes; true once the handle is signalled (or is no
+// handle to wait for).
+bool waitReportingProgress(HANDLE handle, ULONGLONG deadline) {
+    ULONGLONG now = GetTickCount64();
+    while (now < deadline) {
+        DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, stopProgressPeriod));
+        if (WaitForSingleObject(handle, slice) != WAIT_TIMEOUT) {
+            return true;
+        }
+        reportServiceStatus(SERVICE_STOP_PENDING, NO_ERROR, stopPendingWaitHint);
+        now = GetTickCount64();
+    }
+    return WaitForSingleObject(handle, 0) != WAIT_TIMEOUT;
+}
+
+void shutDownJvmBy(ULONGLONG deadline) {
+    KernelHandle shutdown(CreateThread(nullptr, 0, destroyJvmProc, nullptr, 0, nullptr));
+    if (!shutdown) {
+        writeLog("CreateThread failed with Windows error code %lu.", static_cast<unsigned long>(GetLastError()));
+        return;
+    }
+    if (waitReportingProgress(shutdown.get(), deadline)) {
+        return;
+    }
+    const char* text = "Timeout while waiting for JVM shutdown (non-daemon threads, shutdown hooks).";
+    if (consoleMode) {
+        std::fprintf(stderr, "%s\n", text);
+    }
+    writeLog(text);
+}
+
+// The Java main method still runs: there is an application to ask to shut down.
+bool mainIsRunning() {
+    return WaitForSingleObject(jvmThread, 0) == WAIT_TIMEOUT;
+}
+
+}  // namespace
+
+void runOrderlyStop() {
+    ULONGLONG arrived = stopArrivedTick;
+    if (mainIsRunning()) {
+        KernelHandle stop(CreateThread(nullptr, 0, stopProc, &launchRecord, 0, nullptr));
+        if (!stop) {
+            writeLog("CreateThread failed with Windows error code %lu.", static_cast<unsigned long>(GetLastError()));
+        } else if (!waitReportingProgress(stop.get(), arrived + gracefulShutdownTimeout)) {
+            writeLog("Timeout while waiting for \"gracefulShutdown\" method.");
+        }
+    }
+    // While main runs, the VM's shutdown would only wait for it.
+    if (!waitReportingProgress(jvmThread, arrived + stopTimeout)) {
+        writeLog("Timeout while waiting for \"main\" method to end.");
+        return;
+    }
+    shutDownJvmBy(arrived + stopTimeout);
+}
+
+void shutDownJvm() {
+    reportServiceStatus(SERVICE_STOP_PENDING, NO_ERROR, stopPendingWaitHint);
+    shutDownJvmBy(GetTickCount64() + jvmShutdownTimeout);
+}
