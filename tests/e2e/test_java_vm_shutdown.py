@@ -1,14 +1,16 @@
 """The VM's own shutdown, with its shutdown hooks, at the end of every run that created a VM: a
-console run whose main method returns, a console run whose main method could not be called, and a
-service whose main method ended by itself. It is bounded as a stop is: a non-daemon thread that
+console run whose main method returns, a run whose main method could not be called (console and
+service), and a service whose main method ended by itself. It is bounded as a stop is: a non-daemon thread that
 never ends holds the end of the run up for at most 20 s, and the log says so."""
 
+import shutil
 import time
 import unittest
+from pathlib import Path
 
 from installation import install_java, jdk8, make_installation
 from java_launch import launch_text, prepare_console, run_launcher
-from service_case import RUNNING, STOP_PENDING, STOPPED, ServiceCase, rig
+from service_case import ERROR_SERVICE_SPECIFIC_ERROR, RUNNING, STOP_PENDING, STOPPED, ServiceCase, rig
 from winerig import crlf
 
 VM_SHUTDOWN_TIMEOUT = "Timeout while waiting for JVM shutdown (non-daemon threads, shutdown hooks)."
@@ -53,6 +55,17 @@ class ConsoleRun(unittest.TestCase):
 
 
 class ServiceMainEnds(ServiceCase):
+    def test_a_main_that_could_not_be_called_still_lets_the_hooks_run(self):
+        shutil.copy(Path(rig.config["jars"]) / "wrong-main-app.jar",
+                    rig.host_path(self.installation.install + "vorna.jar"))
+        self.install()
+        records, process_status = self.start_until_stopped()
+        self.assertEqual((records[-1]["exitcode"], records[-1]["specific"]), (ERROR_SERVICE_SPECIFIC_ERROR, 3),
+                         records)
+        self.assertEqual(process_status, 1)
+        marker = rig.host_path(self.installation.install + "shutdown-hook.txt")
+        self.assertTrue(marker.exists(), "the hook registered by the main class did not run")
+
     def test_stopped_with_1067_after_the_vms_shutdown(self):
         cases = [
             ("the hook runs", dict(hook="record"), ["main-exit", "shutdown-hook"], []),
