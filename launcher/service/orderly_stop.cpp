@@ -15,6 +15,7 @@ namespace {
 const ULONGLONG gracefulShutdownTimeout = 10000;
 // A second short of the 30 s a stop may take, for the last log line and the stopped report.
 const ULONGLONG stopTimeout = 29000;
+// Without a stop control, the VM's shutdown gets the service main's share of a stop.
 const ULONGLONG jvmShutdownTimeout = 20000;
 
 // Waits for handle until the tick count reaches deadline, reporting stop pending with the next

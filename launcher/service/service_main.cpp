@@ -157,6 +157,8 @@ bool superviseJava() {
             if (result == mainExceptionThrown) {
                 exitStatus = 1;
             }
+            // The line, then the VM's shutdown, then the report: once stopped is reported, the process
+            // may end.
             writeLog("SERVICE ERROR: service stopped");
             shutDownJvm();
             reportServiceStatus(SERVICE_STOPPED, ERROR_PROCESS_ABORTED, 0);
