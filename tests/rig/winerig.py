@@ -87,6 +87,18 @@ class Rig:
             result = self._run_wine(args, timeout, stdin)
         return result
 
+    def rig_tool(self, *args, timeout=120):
+        """Runs one of the rig's own programs (reg, service-query), whose calls may be repeated.
+
+        Now and then (seen a few times in a thousand test runs' calls, while another process of the
+        prefix was ending) a Windows program of the prefix ends with status 1 before it has written
+        anything, which none of these programs does by itself: such a call is made once more. The
+        launcher's own runs are never repeated; their tests check every byte they print."""
+        result = self.wine(*args, timeout=timeout)
+        if result.returncode != 0 and not result.stdout and not result.stderr:
+            result = self.wine(*args, timeout=timeout)
+        return result
+
     def _run_wine(self, args, timeout, stdin):
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             process = subprocess.Popen(
@@ -122,7 +134,7 @@ class Rig:
             # On a new prefix the loader itself initialises it; "-u" adds no second boot.
             subprocess.run([WINE, "wineboot", "-u"], env=self.env(), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                            check=True, timeout=300)
-        result = self.wine(self.config["service_query"], "settle", "120000", timeout=180)
+        result = self.rig_tool(self.config["service_query"], "settle", "120000", timeout=180)
         if result.returncode != 0:
             raise RuntimeError("the prefix's own services did not settle")
         self.forget_service_pipe()
@@ -158,7 +170,7 @@ class Rig:
             handle.write(body.replace("\n", "\r\n").encode("utf-16"))
             name = handle.name
         try:
-            result = self.wine("reg", "import", "C:\\" + Path(name).name)
+            result = self.rig_tool("reg", "import", "C:\\" + Path(name).name)
             if result.returncode != 0:
                 raise RuntimeError(f"reg import failed ({result.returncode}): {result.stderr!r} {result.stdout!r}\n{body}")
         finally:
@@ -187,7 +199,7 @@ class Rig:
     def query_service(self, name=SERVICE_NAME):
         """The service's status record and configuration as the service control manager has them,
         or None when it is not installed."""
-        result = self.wine(self.config["service_query"], "query", name, timeout=60)
+        result = self.rig_tool(self.config["service_query"], "query", name, timeout=60)
         if result.returncode == 2:
             return None
         if result.returncode != 0:
@@ -224,7 +236,7 @@ class Rig:
         service is still starting, a console process can even take its place. Pointing the
         registry's counter at an unused pipe restores the Windows behaviour. Call this once a
         started service has connected (it reports running or has stopped)."""
-        result = self.wine("reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\ServiceCurrent", "/ve", "/t",
+        result = self.rig_tool("reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\ServiceCurrent", "/ve", "/t",
                            "REG_DWORD", "/d", "4000000000", "/f")
         if result.returncode != 0:
             raise RuntimeError(f"cannot reset the service pipe counter ({result.returncode}): {result.stderr!r} {result.stdout!r}")
@@ -233,7 +245,7 @@ class Rig:
         """Stops the service if it runs and deletes it; waits until it is gone."""
         if self.query_service(name) is None:
             return
-        self.wine(self.config["service_query"], "remove", name, timeout=90)
+        self.rig_tool(self.config["service_query"], "remove", name, timeout=90)
 
 
 class ServiceWatch:
