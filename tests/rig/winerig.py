@@ -90,13 +90,17 @@ class Rig:
     def rig_tool(self, *args, timeout=120):
         """Runs one of the rig's own programs (reg, service-query), whose calls may be repeated.
 
-        Now and then (seen a few times in a thousand test runs' calls, while another process of the
-        prefix was ending) a Windows program of the prefix ends with status 1 before it has written
-        anything, which none of these programs does by itself: such a call is made once more. The
-        launcher's own runs are never repeated; their tests check every byte they print."""
-        result = self.wine(*args, timeout=timeout)
-        if result.returncode != 0 and not result.stdout and not result.stderr:
+        Now and then (a few times in ten thousand calls, more often in the seconds after a process
+        that hosted the VM has ended, and seen twice in a row) a Windows program of the prefix ends
+        with status 1 before it has written anything, which none of these programs does by itself:
+        such a call is made again, up to three times in all, a second apart. The launcher's own runs
+        are never repeated; their tests check every byte they print."""
+        for attempt in range(3):
+            if attempt:
+                time.sleep(1)
             result = self.wine(*args, timeout=timeout)
+            if result.returncode == 0 or result.stdout or result.stderr:
+                break
         return result
 
     def _run_wine(self, args, timeout, stdin):
