@@ -52,3 +52,7 @@ void writeLog(const char* format, ...) {
 
     LeaveCriticalSection(&logLock);
 }
+
+void logWindowsError(const char* call, unsigned long code) {
+    writeLog("%s failed with Windows error code %lu.", call, code);
+}

@@ -7,6 +7,9 @@
 // end in a newline: the line end is added here.
 void writeLog(const char* format, ...);
 
+// Logs that a Windows call failed, with its error code: "<call> failed with Windows error code N."
+void logWindowsError(const char* call, unsigned long code);
+
 // Writes the line prefix "dd.mm.yyyy HH:MM:SS [VORNA] " for the given local time; returns its
 // length (0 when it does not fit).
 std::size_t formatLogTimestamp(const std::tm& localTime, char* buffer, std::size_t capacity);

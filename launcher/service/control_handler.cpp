@@ -15,7 +15,7 @@ const DWORD lifecycleWaitMilliseconds = 10000;
 void runLifecycleCall(LPTHREAD_START_ROUTINE procedure) {
     KernelHandle thread(CreateThread(nullptr, 0, procedure, &launchRecord, 0, nullptr));
     if (!thread) {
-        writeLog("CreateThread failed with Windows error code %lu.", static_cast<unsigned long>(GetLastError()));
+        logWindowsError("CreateThread", GetLastError());
         return;
     }
     WaitForSingleObject(thread.get(), lifecycleWaitMilliseconds);

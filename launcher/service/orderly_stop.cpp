@@ -37,7 +37,7 @@ bool waitReportingProgress(HANDLE handle, ULONGLONG deadline) {
 void shutDownJvmBy(ULONGLONG deadline) {
     KernelHandle shutdown(CreateThread(nullptr, 0, destroyJvmProc, nullptr, 0, nullptr));
     if (!shutdown) {
-        writeLog("CreateThread failed with Windows error code %lu.", static_cast<unsigned long>(GetLastError()));
+        logWindowsError("CreateThread", GetLastError());
         return;
     }
     if (waitReportingProgress(shutdown.get(), deadline)) {
@@ -62,7 +62,7 @@ void runOrderlyStop() {
     if (mainIsRunning()) {
         KernelHandle stop(CreateThread(nullptr, 0, stopProc, &launchRecord, 0, nullptr));
         if (!stop) {
-            writeLog("CreateThread failed with Windows error code %lu.", static_cast<unsigned long>(GetLastError()));
+            logWindowsError("CreateThread", GetLastError());
         } else if (!waitReportingProgress(stop.get(), arrived + gracefulShutdownTimeout)) {
             writeLog("Timeout while waiting for \"gracefulShutdown\" method.");
         }

@@ -34,10 +34,6 @@ void debugPrint(const char* text) {
     }
 }
 
-void logWindowsError(const char* call, DWORD code) {
-    writeLog("%s failed with Windows error code %lu.", call, static_cast<unsigned long>(code));
-}
-
 // Ends a launch that failed: status 1 for the process, then the stopped report, after which the
 // service control manager may end the process at any time.
 void stopAsFailed(DWORD win32ExitCode, DWORD serviceSpecificExitCode = 0) {

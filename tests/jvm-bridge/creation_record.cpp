@@ -1,23 +1,12 @@
 #include "creation_record.h"
 
 #include <cstdio>
-#include <mutex>
+
+#include "record_file.h"
 
 namespace {
 
-std::mutex record_mutex;
-std::string record_path;
-
-void write(const char* mode, const std::string& text)
-{
-    std::FILE* file = std::fopen(record_path.c_str(), mode);
-    if (file == nullptr) {
-        std::fprintf(stderr, "jvm-bridge: cannot write %s\n", record_path.c_str());
-        return;
-    }
-    std::fputs(text.c_str(), file);
-    std::fclose(file);
-}
+RecordFile record;
 
 } // namespace
 
@@ -32,15 +21,10 @@ void start_creation_record(const std::string& path, const JavaVMInitArgs& args)
         const char* option = args.options[i].optionString;
         text += std::string("option=") + (option != nullptr ? option : "") + "\n";
     }
-    std::lock_guard<std::mutex> lock(record_mutex);
-    record_path = path;
-    write("w", text);
+    record.start(path, text);
 }
 
 void append_to_creation_record(const std::string& key, const std::string& value)
 {
-    std::lock_guard<std::mutex> lock(record_mutex);
-    if (!record_path.empty()) {
-        write("a", key + "=" + value + "\n");
-    }
+    record.append(key + "=" + value + "\n");
 }
