@@ -18,7 +18,12 @@ ctest --preset fuzz
 cmake --preset windows
 cmake --build --preset windows
 
-# ctest's rig tests shut the run's prefix down themselves; this catches an interrupted run.
-prefix="$PWD/build/windows/wine/prefix"
-trap '[ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null; true' EXIT
+# ctest's rig tests shut the run's prefixes down themselves; this catches an interrupted run.
+end_prefixes() {
+  for prefix in "$PWD"/build/windows/wine/prefix-*/; do
+    [ -d "$prefix" ] && WINEPREFIX="${prefix%/}" wineserver -k 2>/dev/null
+  done
+  true
+}
+trap end_prefixes EXIT
 ctest --preset windows "$@"

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Command line of the Wine rig, for ctest: `setup` and `teardown` of the run's prefix,
-`exec PROGRAM [ARGS...]` to run a Windows test program in it, passing on its exit code, and
-`unit PROGRAM` to run the Windows unit tests with the fixtures they need."""
+"""Command line of the Wine rig, for ctest: `setup` (removes what an earlier run left of the
+prefix pool) and `teardown` (ends and removes every prefix of the pool), `exec PROGRAM [ARGS...]`
+to run a Windows test program in a prefix of the pool, passing on its exit code, and `unit PROGRAM`
+to run the Windows unit tests with the fixtures they need."""
 
 import os
 import shutil
 import sys
 
-from winerig import Rig
+from winerig import Rig, end_pool, load_config
 
 
 # A Linux file whose reported size is larger than what a read gives back.
@@ -29,15 +30,12 @@ def prepare_unit_fixtures(rig):
 
 
 def main(argv):
-    rig = Rig()
     command = argv[1] if len(argv) > 1 else ""
-    if command == "setup":
-        rig.setup()
-        return 0
-    if command == "teardown":
-        rig.teardown()
+    if command in ("setup", "teardown"):
+        end_pool(load_config())
         return 0
     if command in ("exec", "unit") and len(argv) > 2:
+        rig = Rig()
         if command == "unit":
             prepare_unit_fixtures(rig)
         result = rig.wine(*argv[2:], timeout=600)

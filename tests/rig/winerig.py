@@ -1,11 +1,16 @@
-"""The Wine test rig: one prefix per test run, the real exe run by its Windows path, the registry
-seeded from .reg files, and the standard error stream and exit code of every run captured.
+"""The Wine test rig: a prefix of its own for each test process, the real exe run by its Windows
+path, the registry seeded from .reg files, and the standard error stream and exit code of every run
+captured.
 
-Every test run shares one prefix (created by `rigctl.py setup`, removed by `rigctl.py teardown`)
-and one persistent wineserver. Tests that touch the prefix's registry or services are serialised
-by ctest, so each test may reset what it uses.
+A test run keeps a small pool of prefixes under the build tree, each with a persistent wineserver.
+A test process takes one that no other test process holds (a lock on the prefix's lock file, let go
+by the kernel when the process ends, however it ends), makes it the first time it is taken, and has
+it to itself: each test may reset the registry keys and services it uses. `rigctl.py setup` removes
+what an earlier run left, `rigctl.py teardown` ends every prefix's wineserver and removes it. A rig
+given a "prefix" of its own in its config (the demo, the bench) uses that one.
 """
 
+import fcntl
 import json
 import os
 import shutil
@@ -57,11 +62,61 @@ def crlf(text):
     return text.replace("\n", "\r\n").encode(ANSI_CODE_PAGE)
 
 
+# The prefix of the pool that this process holds, and the open lock file that holds it.
+_pool_prefix = None
+_pool_lock = None
+READY_MARK = ".rig-ready"
+# What `wineserver -p` ends with when the prefix's server runs already.
+WINESERVER_RUNNING = 2
+
+
+def pool_prefixes(config):
+    """The pool's prefixes, each with the lock file that a process holds while it uses it."""
+    directory = Path(config["prefix_pool"])
+    return [(directory / f"prefix-{number}", directory / f"prefix-{number}.lock")
+            for number in range(int(config["prefix_pool_size"]))]
+
+
+def lock_pool_prefix(lock_path, wait):
+    """The open lock file once this process holds it; None when another process does and wait is
+    False. The descriptor is not inherited, so a Wine program started by the test never holds it."""
+    handle = open(lock_path, "a")
+    try:
+        fcntl.flock(handle, fcntl.LOCK_EX | (0 if wait else fcntl.LOCK_NB))
+    except BlockingIOError:
+        handle.close()
+        return None
+    return handle
+
+
+def take_pool_prefix(config, seconds=3600):
+    """Takes a prefix of the pool that no other process holds, waiting while all are held (ctest
+    runs as many tests at once as the pool has prefixes, so that is only for runs with more)."""
+    global _pool_prefix, _pool_lock
+    if _pool_prefix is not None:
+        return _pool_prefix
+    prefixes = pool_prefixes(config)
+    prefixes[0][1].parent.mkdir(parents=True, exist_ok=True)
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        for prefix, lock_path in prefixes:
+            handle = lock_pool_prefix(lock_path, wait=False)
+            if handle is not None:
+                _pool_prefix, _pool_lock = prefix, handle
+                return prefix
+        time.sleep(0.2)
+    raise RuntimeError(f"no prefix of the pool was free within {seconds} s")
+
+
 class Rig:
     def __init__(self, config=None):
         self.config = config or load_config()
-        self.prefix = Path(self.config["prefix"])
+        pooled = "prefix" not in self.config
+        newly_taken = pooled and _pool_prefix is None
+        self.prefix = take_pool_prefix(self.config) if pooled else Path(self.config["prefix"])
         self.drive_c = self.prefix / "drive_c"
+        if newly_taken:
+            self.make_ready()
 
     # --- Wine itself -------------------------------------------------------------------------
 
@@ -88,13 +143,16 @@ class Rig:
         return result
 
     def rig_tool(self, *args, timeout=120):
-        """Runs one of the rig's own programs (reg, service-query), whose calls may be repeated.
+        """Runs one of the rig's own programs (reg, service-query, process-control), whose calls may
+        be repeated.
 
-        Now and then (a few times in ten thousand calls, more often in the seconds after a process
-        that hosted the VM has ended, and seen twice in a row) a Windows program of the prefix ends
-        with status 1 before it has written anything, which none of these programs does by itself:
-        such a call is made again, up to three times in all, a second apart. The launcher's own runs
-        are never repeated; their tests check every byte they print."""
+        Each of them writes at least one line whichever way it ends, also when it ends with a status
+        it gives on purpose (service-query's "not installed", a settle that timed out): those are
+        answers, never repeated. Now and then (a few times in ten thousand calls, more often in the
+        seconds after a process that hosted the VM has ended, and seen twice in a row) Wine does
+        not run the program at all and it ends with status 1 before writing anything: only such a
+        call is made again, up to three times in all, a second apart. The launcher's own runs are
+        never repeated; their tests check every byte they print."""
         for attempt in range(3):
             if attempt:
                 time.sleep(1)
@@ -124,36 +182,48 @@ class Rig:
         with open(stderr_path, "wb") as err, open(stdout_path or os.devnull, "wb") as out:
             return subprocess.Popen([WINE, *args], env=self.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=err)
 
+    def make_ready(self):
+        """A prefix of the pool is made by the first test process that takes it; later ones make
+        sure its wineserver still runs, since an idle one ends after its persistence time and the
+        next Wine call would start one that does not persist (see setup)."""
+        if (self.prefix / READY_MARK).exists():
+            self.start_wineserver()
+        else:
+            self.setup()
+
+    def start_wineserver(self):
+        """A persistent wineserver for the prefix; a second start while one runs does nothing.
+        Persistent, so running services survive between the tests' wine calls; bounded, so that a
+        run that never reaches its teardown still leaves nothing behind for long. Neither the server
+        nor services.exe (booted by the first call) may inherit the streams of the test runner,
+        which would then wait for them to close."""
+        with open(self.boot_log(), "ab") as log:
+            started = subprocess.run([WINESERVER, "-p300"], env=self.env(), stdin=subprocess.DEVNULL, stdout=log,
+                                     stderr=log)
+        if started.returncode not in (0, WINESERVER_RUNNING):
+            raise RuntimeError(f"wineserver -p300 failed ({started.returncode}); see {self.boot_log()}")
+
+    def boot_log(self):
+        return self.prefix.with_name(self.prefix.name + "-wineboot.log")
+
     def setup(self):
-        """A fresh prefix and a persistent wineserver for this test run."""
+        """A fresh prefix with a persistent wineserver."""
         self.teardown()
         self.prefix.mkdir(parents=True)
-        # Persistent, so running services survive between the tests' wine calls; bounded, so that
-        # a run that never reaches its teardown still leaves nothing behind for long.
-        # Neither the server nor services.exe (booted by the first call) may inherit the streams
-        # of the test runner, which would then wait for them to close.
-        with open(self.prefix.parent / "wineboot.log", "wb") as log:
-            subprocess.run([WINESERVER, "-p300"], env=self.env(), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                           check=True)
+        self.start_wineserver()
+        with open(self.boot_log(), "ab") as log:
             # On a new prefix the loader itself initialises it; "-u" adds no second boot.
             subprocess.run([WINE, "wineboot", "-u"], env=self.env(), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                            check=True, timeout=300)
         result = self.rig_tool(self.config["service_query"], "settle", "120000", timeout=180)
         if result.returncode != 0:
-            raise RuntimeError("the prefix's own services did not settle")
+            raise RuntimeError(f"the prefix's own services did not settle: {result.stdout!r} {result.stderr!r}")
         self.forget_service_pipe()
+        (self.prefix / READY_MARK).touch()
 
     def teardown(self):
-        """Stops and deletes the test services, ends this prefix's wineserver, removes the prefix."""
-        if not self.prefix.exists():
-            return
-        if (self.prefix / "system.reg").exists():
-            for name in self.config.get("service_names", [SERVICE_NAME]):
-                self.remove_service(name)
-        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run([WINESERVER, "-k"], env=self.env(), **quiet)
-        subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=60, **quiet)
-        shutil.rmtree(self.prefix, ignore_errors=True)
+        """Ends this prefix's wineserver, with every process of the prefix, and removes the prefix."""
+        end_prefix(self.prefix)
 
     # --- Paths -------------------------------------------------------------------------------
 
@@ -216,7 +286,9 @@ class Rig:
         args = [self.config["service_query"], "watch", name, str(int(seconds * 1000))]
         if until_state is not None:
             args.append(str(until_state))
-        result = self.wine(*args, timeout=seconds + 60)
+        result = self.rig_tool(*args, timeout=seconds + 60)
+        if result.returncode not in (0, 3):
+            raise RuntimeError(f"service watch failed ({result.returncode}): {result.stderr!r}")
         return [parse_fields(line) for line in result.stdout.decode("latin-1").splitlines() if line.strip()]
 
     def start_watch(self, name=SERVICE_NAME, seconds=30, until_state=None):
@@ -252,44 +324,74 @@ class Rig:
         self.rig_tool(self.config["service_query"], "remove", name, timeout=90)
 
 
+def end_prefix(prefix):
+    """Ends the wineserver of a prefix (and with it every process of the prefix) and removes it."""
+    if not prefix.exists():
+        return
+    env = dict(os.environ, WINEPREFIX=str(prefix))
+    quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINESERVER, "-k"], **quiet)
+    subprocess.run([WINESERVER, "-w"], timeout=60, **quiet)
+    shutil.rmtree(prefix, ignore_errors=True)
+
+
+def end_pool(config):
+    """Ends and removes every prefix of the pool, each once no test process holds it."""
+    for prefix, lock_path in pool_prefixes(config):
+        if not lock_path.parent.exists():
+            return
+        with lock_pool_prefix(lock_path, wait=True):
+            end_prefix(prefix)
+
+
 class ServiceWatch:
-    """A `service-query watch` running in the background, its output in a file."""
+    """A `service-query watch` running in the background, its output in files."""
 
     def __init__(self, rig, name, seconds, until_state):
         self.seconds = seconds
-        self.output = tempfile.NamedTemporaryFile(suffix=".watch", delete=False)
-        self.output.close()
+        self.directory = tempfile.mkdtemp(prefix="vorna-watch-")
+        self.output = os.path.join(self.directory, "stdout")
+        self.errors = os.path.join(self.directory, "stderr")
         args = [rig.config["service_query"], "watch", name, str(int(seconds * 1000))]
         if until_state is not None:
             args.append(str(until_state))
-        self.process = rig.start_wine(*args, stderr_path=os.devnull, stdout_path=self.output.name)
-        deadline = time.monotonic() + 60
-        while not self._text() and self.process.poll() is None:
-            if time.monotonic() > deadline:
-                self.stop()
-                raise RuntimeError(f"the watcher of {name} showed nothing within 60 s")
-            time.sleep(0.02)
+        # The watcher writes its first record at once; one that ends silently was never run by Wine
+        # (see Rig.rig_tool) and is started again.
+        for _ in range(3):
+            self.process = rig.start_wine(*args, stderr_path=self.errors, stdout_path=self.output)
+            deadline = time.monotonic() + 60
+            while not self._text(self.output) and self.process.poll() is None:
+                if time.monotonic() > deadline:
+                    self.stop()
+                    raise RuntimeError(f"the watcher of {name} showed nothing within 60 s")
+                time.sleep(0.02)
+            if self._text(self.output) or self._text(self.errors) or self.process.returncode == 0:
+                break
+            time.sleep(1)
 
-    def _text(self):
-        with open(self.output.name, "rb") as handle:
+    @staticmethod
+    def _text(path):
+        with open(path, "rb") as handle:
             return handle.read().decode("latin-1")
 
     def records(self):
         """Waits until the watch ends (its time is up, or the service showed until_state) and
-        returns every distinct status record it saw, in order."""
+        returns every distinct status record it saw, in order; raises when the watcher could not
+        query the service."""
         try:
             self.process.wait(timeout=self.seconds + 60)
-            return [parse_fields(line) for line in self._text().splitlines() if line.strip()]
+            if self.process.returncode not in (0, 3):
+                raise AssertionError(f"the watcher failed ({self.process.returncode}): {self._text(self.errors)}")
+            return [parse_fields(line) for line in self._text(self.output).splitlines() if line.strip()]
         finally:
             self.stop()
 
     def stop(self):
-        """Ends the watcher if it still runs (a test that fails early) and removes its file."""
+        """Ends the watcher if it still runs (a test that fails early) and removes its files."""
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
-        if os.path.exists(self.output.name):
-            os.unlink(self.output.name)
+        shutil.rmtree(self.directory, ignore_errors=True)
 
 
 def reg_string(text):

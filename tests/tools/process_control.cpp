@@ -1,7 +1,10 @@
 // Ends or awaits one process named by its id, as a test finds it through the service control
-// manager (never by name).
+// manager (never by name). Every way it ends writes a line, so that the rig can tell an answer
+// from a program that Wine never ran.
 //   process-control kill PID             terminates it with exit code 1; exit 0 when that was done
-//   process-control wait PID MS          exit 0 once it has ended or is gone, 3 while it still runs after MS
+//   process-control wait PID MS          exit 0 once it has ended ("ended") or when no process has
+//                                        that id ("gone"), 3 while it still runs after MS, 1 when
+//                                        it cannot be waited for
 //   process-control service-exit NAME MS prints "watching" once it polls the service, then, once
 //                                        the service's next process has ended, "exit=CODE" with its
 //                                        exit status; exit 3 when that does not happen within MS,
@@ -20,19 +23,42 @@ int kill(DWORD pid) {
         std::fprintf(stderr, "OpenProcess(%lu) failed: %lu\n", pid, GetLastError());
         return 1;
     }
-    BOOL terminated = TerminateProcess(process, 1);
+    if (!TerminateProcess(process, 1)) {
+        std::fprintf(stderr, "TerminateProcess(%lu) failed: %lu\n", pid, GetLastError());
+        CloseHandle(process);
+        return 1;
+    }
     CloseHandle(process);
-    return terminated ? 0 : 1;
+    std::printf("killed\n");
+    return 0;
 }
 
 int wait(DWORD pid, DWORD milliseconds) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (process == nullptr) {
-        return 0;
+        // No process has the id (any more): the only failure that tells that it has ended.
+        DWORD error = GetLastError();
+        if (error == ERROR_INVALID_PARAMETER) {
+            std::printf("gone\n");
+            return 0;
+        }
+        std::fprintf(stderr, "OpenProcess(%lu) failed: %lu\n", pid, error);
+        return 1;
     }
     DWORD result = WaitForSingleObject(process, milliseconds);
+    DWORD error = GetLastError();
     CloseHandle(process);
-    return result == WAIT_OBJECT_0 ? 0 : 3;
+    switch (result) {
+    case WAIT_OBJECT_0:
+        std::printf("ended\n");
+        return 0;
+    case WAIT_TIMEOUT:
+        std::printf("running\n");
+        return 3;
+    default:
+        std::fprintf(stderr, "WaitForSingleObject(%lu) failed: %lu\n", pid, error);
+        return 1;
+    }
 }
 
 // Polls the service every millisecond from before its start, so that even a process that lives
@@ -66,6 +92,7 @@ int serviceExit(const char* name, DWORD milliseconds) {
     CloseServiceHandle(service);
     CloseServiceHandle(manager);
     if (process == nullptr) {
+        std::printf("no process within %lu ms\n", milliseconds);
         return 3;
     }
     ULONGLONG elapsed = GetTickCount64() - begin;
@@ -74,6 +101,7 @@ int serviceExit(const char* name, DWORD milliseconds) {
     bool ended = WaitForSingleObject(process, left) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code);
     CloseHandle(process);
     if (!ended) {
+        std::printf("not ended within %lu ms\n", milliseconds);
         return 3;
     }
     std::printf("exit=%lu\n", code);

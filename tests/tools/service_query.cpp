@@ -1,12 +1,16 @@
-// The tests' view of a service through the service control manager, as any client sees it.
+// The tests' view of a service through the service control manager, as any client sees it. Every
+// way it ends writes a line, so that the rig can tell an answer from a program that Wine never ran;
+// a query that cannot be made ends the command with 1.
 //
 //   service-query query NAME               one line of tab-separated fields; exit 2 when not installed
 //   service-query watch NAME MS [STATE]    every distinct status record seen while polling for MS
 //                                          milliseconds, or until the service shows STATE after
 //                                          showing another (a stopped service that is started and
-//                                          fails can be watched until it is stopped again)
+//                                          fails can be watched until it is stopped again); exit 3
+//                                          when STATE did not follow within MS
 //   service-query remove NAME              stops the service if needed, deletes it, waits until gone
-//   service-query settle MS                waits until no service of the prefix is in a pending state
+//   service-query settle MS                waits until no service of the prefix is in a pending
+//                                          state; exit 3 when one still is after MS
 #include <windows.h>
 
 #include <cstdio>
@@ -64,7 +68,11 @@ int failed(const char* call) {
 int query(SC_HANDLE manager, const char* name) {
     ScHandle service(OpenServiceA(manager, name, SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG));
     if (service.handle == nullptr) {
-        return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? 2 : failed("OpenServiceA");
+        if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) {
+            std::fprintf(stderr, "%s is not installed\n", name);
+            return 2;
+        }
+        return failed("OpenServiceA");
     }
     SERVICE_STATUS_PROCESS status = {};
     if (!queryStatus(service.handle, status)) {
@@ -95,35 +103,41 @@ int query(SC_HANDLE manager, const char* name) {
 int watch(SC_HANDLE manager, const char* name, DWORD milliseconds, DWORD untilState) {
     ScHandle service(OpenServiceA(manager, name, SERVICE_QUERY_STATUS));
     if (service.handle == nullptr) {
-        return 2;
+        return failed("OpenServiceA");
     }
     ULONGLONG start = GetTickCount64();
     std::string last;
     bool sawOtherState = false;
     while (GetTickCount64() - start < milliseconds) {
         SERVICE_STATUS_PROCESS status = {};
-        if (queryStatus(service.handle, status)) {
-            std::string fields = statusFields(status);
-            if (fields != last) {
-                std::printf("t=%llu\t%s\n", GetTickCount64() - start, fields.c_str());
-                std::fflush(stdout);
-                last = fields;
-            }
-            if (status.dwCurrentState != untilState) {
-                sawOtherState = true;
-            } else if (sawOtherState) {
-                return 0;
-            }
+        if (!queryStatus(service.handle, status)) {
+            return failed("QueryServiceStatusEx");
+        }
+        std::string fields = statusFields(status);
+        if (fields != last) {
+            std::printf("t=%llu\t%s\n", GetTickCount64() - start, fields.c_str());
+            std::fflush(stdout);
+            last = fields;
+        }
+        if (status.dwCurrentState != untilState) {
+            sawOtherState = true;
+        } else if (sawOtherState) {
+            return 0;
         }
         Sleep(2);
     }
-    return untilState != 0 ? 3 : 0;
+    if (untilState != 0) {
+        std::fprintf(stderr, "state %lu did not follow within %lu ms\n", untilState, milliseconds);
+        return 3;
+    }
+    return 0;
 }
 
 int removeService(SC_HANDLE manager, const char* name) {
     {
         ScHandle service(OpenServiceA(manager, name, SERVICE_ALL_ACCESS));
         if (service.handle == nullptr) {
+            std::printf("%s is not installed\n", name);
             return 0;
         }
         SERVICE_STATUS_PROCESS status = {};
@@ -140,10 +154,12 @@ int removeService(SC_HANDLE manager, const char* name) {
     for (int i = 0; i < 100; ++i) {
         ScHandle service(OpenServiceA(manager, name, SERVICE_QUERY_STATUS));
         if (service.handle == nullptr) {
+            std::printf("%s removed\n", name);
             return 0;
         }
         Sleep(100);
     }
+    std::fprintf(stderr, "%s is still registered after 10 s\n", name);
     return 1;
 }
 
@@ -177,10 +193,12 @@ int settle(SC_HANDLE manager, DWORD milliseconds) {
     while (GetTickCount64() - start < milliseconds) {
         quietChecks = anyServicePending(manager) ? 0 : quietChecks + 1;
         if (quietChecks >= 10) {
+            std::printf("settled\n");
             return 0;
         }
         Sleep(100);
     }
+    std::fprintf(stderr, "a service of the prefix is still pending after %lu ms\n", milliseconds);
     return 3;
 }
 
