@@ -1,7 +1,8 @@
 """A stop is bounded whatever the application does after gracefulShutdown: a main method that never
-ends, a non-daemon thread that never ends, a shutdown hook that never ends. The service waits for
-the step until the stop's time is up, names the step in the log, reports stopped no later than
-30 s after the control, and its process ends."""
+ends, a non-daemon thread that never ends, a shutdown hook that never ends, also after
+gracefulShutdown and main have taken most of the stop's time. The service waits for the step until
+the stop's time is up, names the step in the log, reports stopped no later than 30 s after the
+control, and its process ends."""
 
 import unittest
 
@@ -21,6 +22,10 @@ class StopBound(ServiceCase):
              ["thread-started", "gracefulShutdown", "main-exit"], VM_SHUTDOWN_TIMEOUT),
             ("a shutdown hook never ends", dict(hook="hang"),
              ["gracefulShutdown", "main-exit", "shutdown-hook"], VM_SHUTDOWN_TIMEOUT),
+            # The VM's shutdown has what is left of the stop's 30 s, not a time of its own.
+            ("gracefulShutdown and main take 14 s, then a shutdown hook never ends",
+             dict(gracefulShutdown="delay:8000", main="save:6000", hook="hang"),
+             ["gracefulShutdown", "state-saved", "main-exit", "shutdown-hook"], VM_SHUTDOWN_TIMEOUT),
         ]
         for name, behaviour, events, timeout_line in cases:
             with self.subTest(name):

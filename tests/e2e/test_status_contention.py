@@ -14,6 +14,7 @@ from service_case import (
     START_PENDING,
     STOP_PENDING,
     STOPPED,
+    STOPPED_AFTER_WAIT,
     ServiceCase,
     rig,
 )
@@ -56,7 +57,7 @@ class ReportsUnderContention(ServiceCase):
         settled = self.wait_for(RUNNING if sent % 2 == 0 else PAUSED, seconds=30)
         self.assertEqual(settled["checkpoint"] == 0, settled["state"] == RUNNING, settled)
 
-        self.command("/stop")
+        self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
         records += watch.records()
         self.log_after_shutdown()
 
