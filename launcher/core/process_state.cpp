@@ -27,6 +27,7 @@ JavaVM* jvm = nullptr;
 HANDLE jvmCreatedEvent = nullptr;
 HANDLE mainStartedEvent = nullptr;
 HANDLE jvmThread = nullptr;
+std::atomic<MainEntry> mainEntry{MainEntry::awaited};
 DWORD jvmLoadError = ERROR_SUCCESS;
 jint jvmCreationResult = JNI_OK;
 

@@ -43,6 +43,10 @@ extern JavaVM* jvm;
 extern HANDLE jvmCreatedEvent;
 extern HANDLE mainStartedEvent;
 extern HANDLE jvmThread;
+// Whether the Java main method may still be entered: only while the launch waits for it. The Java
+// main thread and the launch each change it once, whichever comes first.
+enum class MainEntry { awaited, entered, givenUp };
+extern std::atomic<MainEntry> mainEntry;
 // Why the VM creation thread gave up, for the stopped report: written before that thread ends.
 extern DWORD jvmLoadError;      // GetLastError of the VM library's LoadLibraryA
 extern jint jvmCreationResult;  // what JNI_CreateJavaVM returned

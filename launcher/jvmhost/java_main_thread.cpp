@@ -21,6 +21,7 @@ enum MainResult : DWORD {
     stringClassNotFound = 4,
     exceptionThrown = 5,
     argumentsNotBuilt = 6,
+    launchGaveUp = 7,
 };
 
 const char* const resultFormats[] = {
@@ -98,6 +99,12 @@ DWORD runMain(JNIEnv* env, const LaunchRecord& record) {
         return argumentsNotBuilt;
     }
 
+    // A main entered after the launch has given up on it would run in a service that reports stopped.
+    MainEntry awaited = MainEntry::awaited;
+    if (!mainEntry.compare_exchange_strong(awaited, MainEntry::entered)) {
+        writeLog("Java program not started: the launch had given up waiting for it.");
+        return launchGaveUp;
+    }
     SetEvent(mainStartedEvent);
     if (debugLevel >= 2) {
         std::fprintf(stderr, "Calling %s->main()... ", record.mainClassName);

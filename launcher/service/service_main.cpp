@@ -126,7 +126,10 @@ bool startMain() {
     // still counts as started.
     HANDLE started[] = {mainStartedEvent, jvmThread};
     DWORD result = waitWhileStarting(2, started, mainStartTimeout);
-    if (result == WAIT_OBJECT_0) {
+    // At the limit main is given up on, unless it was entered just now.
+    MainEntry awaited = MainEntry::awaited;
+    if (result == WAIT_OBJECT_0 ||
+        (result == WAIT_TIMEOUT && !mainEntry.compare_exchange_strong(awaited, MainEntry::givenUp))) {
         debugPrint("done.\n\n");
         return true;
     }

@@ -47,6 +47,19 @@ final class TestRecord {
         ready.countDown();
     }
 
+    /** Sleeps as long as "class-init-delay.txt" in the working directory says, when it exists. */
+    static void delayClassInitialisation() {
+        Path delay = Path.of("class-init-delay.txt");
+        if (!Files.exists(delay)) {
+            return;
+        }
+        try {
+            sleep(Long.parseLong(Files.readString(delay).trim()));
+        } catch (IOException | NumberFormatException e) {
+            System.err.println("test application cannot read " + delay + ": " + e);
+        }
+    }
+
     /** Waits until main has set up the record, so that early lifecycle calls are not lost. */
     static void awaitStart() {
         try {

@@ -12,12 +12,18 @@ import java.util.concurrent.CountDownLatch;
  * main=throw, main=return[:MS] (end by itself), main=save:MS (after gracefulShutdown, take MS to
  * write "state.txt" whole), main=hang (never end, even after gracefulShutdown); hook=record or
  * hook=hang (a shutdown hook that records itself, and then returns or never ends); thread=hang (a
- * non-daemon thread that never ends).
+ * non-daemon thread that never ends). The class's initialisation takes as many milliseconds as
+ * "class-init-delay.txt" in the working directory (the installation directory) says, as a slow
+ * static initialiser at a slow boot might.
  */
 public final class Vorna {
     private static final int STATE_PARTS = 10;
 
     private static final CountDownLatch shutdown = new CountDownLatch(1);
+
+    static {
+        TestRecord.delayClassInitialisation();
+    }
 
     private Vorna() {}
 
