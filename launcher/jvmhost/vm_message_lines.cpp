@@ -1,41 +1,53 @@
 #include "jvmhost/vm_message_lines.h"
 
+#include <algorithm>
+
 namespace {
 
-void addLine(std::vector<std::string>& lines, std::string line) {
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    if (!line.empty()) {
-        lines.push_back(std::move(line));
-    }
+// The writer that direct writes belong to when no thread of the hook's can be named; Windows
+// never gives a thread the id 0.
+const unsigned long unknownWriter = 0;
+
+void dropEmptyLines(std::vector<std::string>& lines) {
+    lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
 }
 
 }  // namespace
 
-std::vector<std::string> VmMessageLines::add(unsigned long thread, const std::string& piece) {
+std::vector<std::string> VmMessageLines::addTo(unsigned long writer, const std::string& piece) {
     std::vector<std::string> lines;
-    std::string& unfinished = unfinished_[thread];
-    std::size_t start = 0;
-    for (std::size_t end = piece.find('\n'); end != std::string::npos; end = piece.find('\n', start)) {
-        unfinished.append(piece, start, end - start);
-        addLine(lines, std::move(unfinished));
-        unfinished.clear();
-        start = end + 1;
+    LineBuffer& buffer = unfinished_[writer];
+    buffer.add(piece.data(), piece.size(), lines);
+    if (!buffer.hasUnfinished()) {
+        unfinished_.erase(writer);
     }
-    unfinished.append(piece, start, std::string::npos);
-    if (unfinished.empty()) {
-        unfinished_.erase(thread);
-    }
+    dropEmptyLines(lines);
     return lines;
+}
+
+std::vector<std::string> VmMessageLines::add(unsigned long thread, const std::string& piece) {
+    return addTo(thread, piece);
+}
+
+std::vector<std::string> VmMessageLines::addDirect(const std::string& piece) {
+    unsigned long writer = unknownWriter;
+    std::size_t begun = 0;
+    for (const auto& entry : unfinished_) {
+        if (entry.first != unknownWriter) {
+            writer = entry.first;
+            ++begun;
+        }
+    }
+    return addTo(begun == 1 ? writer : unknownWriter, piece);
 }
 
 std::vector<std::string> VmMessageLines::takeUnfinished() {
     std::vector<std::string> lines;
     for (auto& entry : unfinished_) {
-        addLine(lines, std::move(entry.second));
+        lines.push_back(entry.second.takeUnfinished());
     }
     unfinished_.clear();
+    dropEmptyLines(lines);
     return lines;
 }
 

@@ -60,4 +60,26 @@ TEST(VmMessageLines, ALongMessageStaysWhole) {
     EXPECT_EQ(lines.add(4, longText + "\n"), Lines{longText + longText});
 }
 
+// HotSpot's warning(): the prefix through the hook, the text and its line end in direct writes.
+TEST(VmMessageLines, ADirectWriteEndsTheLineItsOnlyWriterBegan) {
+    VmMessageLines lines;
+    EXPECT_EQ(lines.add(7, "OpenJDK 64-Bit Server VM warning: "), Lines{});
+    EXPECT_EQ(lines.addDirect("Option UseBiasedLocking was deprecated"), Lines{});
+    EXPECT_EQ(lines.add(8, "[0.1s] a whole line of another thread\n"), Lines{"[0.1s] a whole line of another thread"});
+    EXPECT_EQ(lines.addDirect(" in version 15.0.\n"),
+              Lines{"OpenJDK 64-Bit Server VM warning: Option UseBiasedLocking was deprecated in version 15.0."});
+    EXPECT_EQ(lines.takeUnfinished(), Lines{});
+}
+
+// A direct write that could belong to either of two unfinished lines, or to none, is glued to none.
+TEST(VmMessageLines, ADirectWriteOfNoOneKnownMakesLinesOfItsOwn) {
+    VmMessageLines lines;
+    EXPECT_EQ(lines.addDirect("# A fatal error has been detected\n# SIGSEGV"), Lines{"# A fatal error has been detected"});
+    EXPECT_EQ(lines.add(1, "first "), Lines{});
+    EXPECT_EQ(lines.add(2, "second "), Lines{});
+    EXPECT_EQ(lines.addDirect(" at pc=0\n"), Lines{"# SIGSEGV at pc=0"});
+    EXPECT_EQ(lines.add(1, "thread\n"), Lines{"first thread"});
+    EXPECT_EQ(lines.add(2, "thread\n"), Lines{"second thread"});
+}
+
 }  // namespace
