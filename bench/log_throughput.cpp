@@ -53,10 +53,11 @@ double oursRate(const std::string& data, int threads, int lines) {
     std::string path = data + "log\\vorna-launcher.log";
     DeleteFileA(path.c_str());
     logPath = copyText(path);
+    logFile = new RollingFile(path);
     double rate = linesPerSecond(threads, lines, [](int t, int i) {
         writeLog("bench thread %d line %06d %s", t, i, payload);
     });
-    std::fclose(logFile);
+    delete logFile;
     logFile = nullptr;
     return rate;
 }

@@ -14,11 +14,12 @@ public:
 
     Handle get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
-    void reset() {
+    // Closes the handle owned so far and owns handle instead.
+    void reset(Handle handle = nullptr) {
         if (handle_ != nullptr) {
             Close(handle_);
-            handle_ = nullptr;
         }
+        handle_ = handle;
     }
 
 private:
@@ -27,3 +28,9 @@ private:
 
 using ServiceHandle = HandleOwner<SC_HANDLE, &CloseServiceHandle>;
 using KernelHandle = HandleOwner<HANDLE, &CloseHandle>;
+
+// CreateFile and CreateNamedPipe say "no handle" with INVALID_HANDLE_VALUE, not null; GetLastError
+// is left as the call set it.
+inline HANDLE fileHandleOrNull(HANDLE handle) {
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}

@@ -10,6 +10,9 @@
 #include "core/text_copy.h"
 #include "core/usage.h"
 #include "diagnostics/log_writer.h"
+#include "diagnostics/rolled_files.h"
+#include "jvmhost/vm_hooks.h"
+#include "service/output_capture.h"
 #include "service/service_main.h"
 #include "servicectl/service_commands.h"
 #include "servicectl/service_install.h"
@@ -21,6 +24,8 @@ const char launcherKey[] = "SOFTWARE\\Ardilux\\VORNA";
 
 const DWORD installPathCapacity = 100;
 const DWORD dataPathCapacity = MAX_PATH;
+// Rolled-over files are numbered from 1 up; a million roll-overs of the longest-named file fit.
+const std::string longestLogFileName = "log\\" + rolledFileName("vorna-launcher.log", 999999);
 
 struct Command {
     const char* argument;
@@ -69,8 +74,10 @@ int main(int argc, char* argv[]) {
     }
     dataPath = copyText(text);
     logPath = copyText(std::string(dataPath) + "log\\vorna-launcher.log");
-    // A log that cannot be opened would lose every line in silence.
-    if (!fitsNarrowFileFunctions(logPath)) {
+    logFile = new RollingFile(logPath);
+    // A log that cannot be opened would lose every line in silence; its rolled-over files have the
+    // longest names in the folder.
+    if (!fitsNarrowFileFunctions((std::string(dataPath) + longestLogFileName).c_str())) {
         std::fprintf(stderr, "Error: Data Path from registry is too long for the log file path (at most %d characters).",
                      MAX_PATH - 1);
         return 1;
@@ -80,6 +87,9 @@ int main(int argc, char* argv[]) {
     char serviceName[] = "VORNA";
     SERVICE_TABLE_ENTRYA serviceTable[] = {{serviceName, serviceMain}, {nullptr, nullptr}};
     if (StartServiceCtrlDispatcherA(serviceTable)) {
+        // What the application and the VM wrote last is in the log folder before the process ends.
+        drainOutputCapture();
+        flushVmMessages();
         writeLog("VORN Service Shutdown");
         return exitStatus;
     }

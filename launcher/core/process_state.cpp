@@ -1,5 +1,7 @@
 #include "core/process_state.h"
 
+#include "diagnostics/log_limits.h"
+
 char* installPath = nullptr;
 char* dataPath = nullptr;
 char* logPath = nullptr;
@@ -8,7 +10,9 @@ int debugLevel = 0;
 std::atomic<int> exitStatus{0};
 
 CRITICAL_SECTION logLock;
-FILE* logFile = nullptr;
+RollingFile* logFile = nullptr;
+std::atomic<std::uint64_t> logSizeLimit{defaultLogSizeLimit};
+std::atomic<unsigned> logFilesKept{defaultLogFilesKept};
 CRITICAL_SECTION configLock;
 std::map<std::string, std::string>* configOptions = nullptr;
 
@@ -30,6 +34,10 @@ HANDLE jvmThread = nullptr;
 std::atomic<MainEntry> mainEntry{MainEntry::awaited};
 DWORD jvmLoadError = ERROR_SUCCESS;
 jint jvmCreationResult = JNI_OK;
+
+StreamCapture* javaOutputCapture = nullptr;
+StreamCapture* vmOutputCapture = nullptr;
+RollingFile* javaOutputFile = nullptr;
 
 CRITICAL_SECTION vmMessageLock;
 VmMessageLines* vmMessageLines = nullptr;

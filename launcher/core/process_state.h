@@ -5,10 +5,12 @@
 #include <jni.h>
 
 #include <atomic>
-#include <cstdio>
+#include <cstdint>
 #include <map>
 #include <string>
 
+#include "diagnostics/rolling_file.h"
+#include "diagnostics/stream_capture.h"
 #include "jvmhost/vm_message_lines.h"
 #include "service/launch_record.h"
 
@@ -24,7 +26,11 @@ extern int debugLevel;
 extern std::atomic<int> exitStatus;
 
 extern CRITICAL_SECTION logLock;
-extern FILE* logFile;  // guarded by logLock
+extern RollingFile* logFile;  // made by main with logPath; opened under logLock
+// The bounds of every file of the log folder: the defaults until the launch has read
+// vorna.properties.
+extern std::atomic<std::uint64_t> logSizeLimit;
+extern std::atomic<unsigned> logFilesKept;
 extern CRITICAL_SECTION configLock;
 extern std::map<std::string, std::string>* configOptions;  // load guarded by configLock
 
@@ -50,6 +56,12 @@ extern std::atomic<MainEntry> mainEntry;
 // Why the VM creation thread gave up, for the stopped report: written before that thread ends.
 extern DWORD jvmLoadError;      // GetLastError of the VM library's LoadLibraryA
 extern jint jvmCreationResult;  // what JNI_CreateJavaVM returned
+
+// Service mode: the pipes that stand in for the standard streams (null when there are none), and
+// the file that Java's System.out and System.err go to.
+extern StreamCapture* javaOutputCapture;
+extern StreamCapture* vmOutputCapture;
+extern RollingFile* javaOutputFile;
 
 // The VM's messages without their line end yet, each thread's apart.
 extern CRITICAL_SECTION vmMessageLock;

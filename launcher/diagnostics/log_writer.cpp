@@ -1,26 +1,38 @@
 #include "diagnostics/log_writer.h"
 
-#include <share.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
 #include "core/process_state.h"
+#include "diagnostics/formatted_text.h"
 #include "diagnostics/system_error.h"
 
 namespace {
 
-// Opens the log for appending; others may read it meanwhile, but a second writer is refused.
+// Opens the log for appending unless it is open; others may read it meanwhile, a second writer
+// is refused.
 bool openLogFile() {
-    logFile = _fsopen(logPath, "a", _SH_DENYWR);
-    if (logFile != nullptr) {
+    if (logFile->open()) {
         return true;
     }
     DWORD code = GetLastError();
     std::fprintf(stderr, "Error while opening log file '%s': ", logPath);
     printSystemError(code);
     return false;
+}
+
+// The log is text as a text-mode stream stores it: each line feed as CR LF.
+std::string withCrLf(const std::string& text) {
+    std::string stored;
+    stored.reserve(text.size() + 2);
+    for (char c : text) {
+        if (c == '\n') {
+            stored += '\r';
+        }
+        stored += c;
+    }
+    return stored;
 }
 
 }  // namespace
@@ -31,7 +43,7 @@ std::size_t formatLogTimestamp(const std::tm& localTime, char* buffer, std::size
 
 void writeLog(const char* format, ...) {
     EnterCriticalSection(&logLock);
-    if (logFile == nullptr && !openLogFile()) {
+    if (!openLogFile()) {
         LeaveCriticalSection(&logLock);
         return;
     }
@@ -42,13 +54,15 @@ void writeLog(const char* format, ...) {
     if (const std::tm* local = std::localtime(&now)) {
         formatLogTimestamp(*local, timestamp, sizeof timestamp);
     }
-    std::string lineFormat = std::string(timestamp) + format + "\n";
-
     va_list arguments;
     va_start(arguments, format);
-    std::vfprintf(logFile, lineFormat.c_str(), arguments);
+    std::string message = formattedText(format, arguments);
     va_end(arguments);
-    std::fflush(logFile);
+    logFile->write(withCrLf(timestamp + message + "\n"));
+    std::string lost = logFile->takeRollFailure();
+    if (!lost.empty()) {
+        logFile->write(withCrLf(timestamp + lost + "\n"));
+    }
 
     LeaveCriticalSection(&logLock);
 }

@@ -9,6 +9,7 @@
 #include "diagnostics/log_writer.h"
 #include "jvmhost/runtime_dll_folder.h"
 #include "jvmhost/vm_hooks.h"
+#include "jvmhost/vm_runtime_streams.h"
 
 namespace {
 
@@ -55,6 +56,10 @@ DWORD WINAPI createJvmProc(LPVOID parameter) {
     }
     if (debugLevel >= 2) {
         std::fprintf(stderr, "Got address of function JNI_CreateJavaVM: %p\n", reinterpret_cast<void*>(createJavaVm));
+    }
+    // Before the VM exists: it writes during its creation already.
+    if (vmOutputCapture != nullptr) {
+        bindVmRuntimeStreams(library, vmOutputCapture->writer());
     }
 
     JNIEnv* env = nullptr;

@@ -5,15 +5,18 @@
 #include "core/process_state.h"
 #include "diagnostics/log_writer.h"
 #include "jvmhost/vm_hooks.h"
+#include "service/output_capture.h"
 #include "service/status_report.h"
 
 // Both hooks run late in the VM's own end: they make no JNI call, and the exit status comes
 // before the stopped report, after which main may end the process too. The VM's end does not go
-// through this program's C runtime, so what its streams still hold is written out here.
+// through this program's C runtime, so what its streams and the captured ones still hold is
+// written out here.
 
 namespace {
 
 void endOfProcess() {
+    drainOutputCapture();
     flushVmMessages();
     std::fflush(stderr);
 }

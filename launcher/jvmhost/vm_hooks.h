@@ -3,6 +3,7 @@
 #include <jni.h>
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 
 // The VM's hooks, handed to it as the options "vfprintf", "exit" and "abort". The VM calls them
@@ -17,6 +18,10 @@ void JNICALL vmExitHook(jint status);
 
 // The VM aborts; it ends the process itself once this returns.
 void JNICALL vmAbortHook();
+
+// Logs, line by line, what the VM wrote to its C runtime's standard streams itself, in service mode
+// (vmOutputCapture's sink): the rest of a message it began through the hook, or lines of its own.
+void logVmDirectOutput(const char* data, std::size_t size);
 
 // Logs what the VM wrote without a line end yet: it will write no more.
 void flushVmMessages();

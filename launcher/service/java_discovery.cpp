@@ -8,6 +8,7 @@
 #include "core/process_state.h"
 #include "core/registry_text.h"
 #include "core/text_copy.h"
+#include "diagnostics/log_limits.h"
 #include "diagnostics/log_writer.h"
 #include "service/vm_options.h"
 
@@ -64,15 +65,23 @@ bool findVmLibraryInEitherLayout(const std::string& javaHome, std::string& path)
     return findVmLibrary(javaHome, path) || findVmLibrary(javaHome + "\\jre", path);
 }
 
+// The setting's value from vorna.properties; false when it is absent.
+bool configuredSetting(const char* key, std::string& value) {
+    char* configured = nullptr;
+    if (!getConfigOption(key, &configured)) {
+        return false;
+    }
+    value = configured;
+    delete[] configured;
+    return true;
+}
+
 // The Java home that "javahome" in the properties file names, without a trailing separator;
 // false when the setting is absent or empty.
 bool configuredJavaHome(std::string& javaHome) {
-    char* configured = nullptr;
-    if (!getConfigOption("javahome", &configured)) {
+    if (!configuredSetting("javahome", javaHome)) {
         return false;
     }
-    javaHome = configured;
-    delete[] configured;
     while (!javaHome.empty() && (javaHome.back() == '\\' || javaHome.back() == '/')) {
         javaHome.pop_back();
     }
@@ -145,6 +154,32 @@ bool findRegisteredVmLibrary(std::string& vmLibrary, DWORD& exitCode) {
     return true;
 }
 
+bool refuseSetting(const char* key, const std::string& value, DWORD& exitCode) {
+    writeLog("Invalid %s setting %s in vorna.properties. Exiting.", key, value.c_str());
+    if (consoleMode) {
+        std::fprintf(stderr, "Error: Invalid %s setting %s in vorna.properties.\n", key, value.c_str());
+    }
+    exitCode = ERROR_INVALID_DATA;
+    return false;
+}
+
+// The bounds of the log folder's files: "logsize" and "logfiles", or their defaults. They hold for
+// every file there from now on; the lines before them were written within the defaults.
+bool readLogLimits(DWORD& exitCode) {
+    std::uint64_t size = defaultLogSizeLimit;
+    unsigned files = defaultLogFilesKept;
+    std::string value;
+    if (configuredSetting("logsize", value) && !parseLogSize(value, size)) {
+        return refuseSetting("logsize", value, exitCode);
+    }
+    if (configuredSetting("logfiles", value) && !parseLogFilesKept(value, files)) {
+        return refuseSetting("logfiles", value, exitCode);
+    }
+    logSizeLimit = size;
+    logFilesKept = files;
+    return true;
+}
+
 void fillLaunchRecord(const std::string& classPath, const std::vector<std::string>& options) {
     JavaVMOption* vmOptions = new JavaVMOption[options.size()]();
     for (std::size_t i = 0; i < options.size(); ++i) {
@@ -180,11 +215,7 @@ bool prepareJavaLaunch(DWORD& exitCode) {
     // The class path line comes before the properties file is read, and what reading it prints.
     consolePrint("Classpath option:\t%s\n", classPathOption(classPath).c_str());
     std::string heapSize = "512M";
-    char* configured = nullptr;
-    if (getConfigOption("memsize", &configured)) {
-        heapSize = configured;
-        delete[] configured;
-    }
+    configuredSetting("memsize", heapSize);
     if (!isValidHeapSize(heapSize)) {
         writeLog("Invalid size specification %s. Exiting.", heapSize.c_str());
         consolePrint("Error: Invalid size specification %s.", heapSize.c_str());
@@ -193,6 +224,9 @@ bool prepareJavaLaunch(DWORD& exitCode) {
     }
     std::vector<std::string> options = vmOptionStrings(classPath, heapSize, debugLevel >= 1);
     consolePrint("Memory option:\t\t%s\n", options[1].c_str());
+    if (!readLogLimits(exitCode)) {
+        return false;
+    }
 
     fillLaunchRecord(classPath, options);
     return true;

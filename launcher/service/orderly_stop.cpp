@@ -8,6 +8,8 @@
 #include "diagnostics/log_writer.h"
 #include "jvmhost/jvm_shutdown.h"
 #include "jvmhost/lifecycle_calls.h"
+#include "jvmhost/vm_hooks.h"
+#include "service/output_capture.h"
 #include "service/status_report.h"
 
 namespace {
@@ -41,6 +43,9 @@ void shutDownJvmBy(ULONGLONG deadline) {
         return;
     }
     if (waitReportingProgress(shutdown.get(), deadline)) {
+        // The VM writes no more: its last words and the application's reach the log folder now.
+        drainOutputCapture();
+        flushVmMessages();
         return;
     }
     const char* text = "Timeout while waiting for JVM shutdown (non-daemon threads, shutdown hooks).";

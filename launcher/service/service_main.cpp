@@ -12,6 +12,7 @@
 #include "service/control_handler.h"
 #include "service/java_discovery.h"
 #include "service/orderly_stop.h"
+#include "service/output_capture.h"
 #include "service/status_report.h"
 #include "servicectl/service_status_query.h"
 
@@ -214,6 +215,9 @@ void WINAPI serviceMain(DWORD, LPSTR*) {
     }
     if (consoleMode) {
         std::fprintf(stderr, "=======================================================================\n\n");
+    } else {
+        // Before the VM is created: it takes the standard streams as it finds them then.
+        startOutputCapture();
     }
 
     if (!createJvm() || !startMain() || !superviseJava()) {

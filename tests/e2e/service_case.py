@@ -116,6 +116,14 @@ class ServiceCase(unittest.TestCase):
         self.fail(f"the service did not reach any of the states {states} within {seconds} s: {status}\n"
                   f"log: {self.installation.log_messages()}")
 
+    def wait_for_event(self, name, seconds=60):
+        """Waits until the test application has recorded the call or event name."""
+        deadline = time.monotonic() + seconds
+        while name not in self.installation.event_names():
+            if time.monotonic() > deadline:
+                self.fail(f"no {name} from the application within {seconds} s: {self.installation.event_names()}")
+            time.sleep(0.1)
+
     def wait_until_removed(self, seconds=30):
         deadline = time.monotonic() + seconds
         while rig.query_service() is not None:

@@ -76,9 +76,10 @@ class RegistryPaths(unittest.TestCase):
 
     def test_data_path_whose_log_path_would_not_fit_max_path_is_refused(self):
         too_long = b"Error: Data Path from registry is too long for the log file path (at most 259 characters)."
-        # The log path adds 22 characters to the data path. Windows' narrow file functions refuse
-        # a path beyond MAX_PATH; Wine's open it all the same, so only the refusal can be seen here.
-        for name, length in (("238 characters: a log path of 260", 238), ("259 characters", 259)):
+        # The longest name in the log folder, a log's millionth rolled-over file, adds 29 characters
+        # to the data path. Windows' narrow file functions refuse a path beyond MAX_PATH; Wine's
+        # open it all the same, so only the refusal can be seen here.
+        for name, length in (("231 characters: a rolled-over log path of 260", 231), ("259 characters", 259)):
             with self.subTest(name):
                 rig.set_launcher_paths(DEFAULT_INSTALL, "C:\\" + "d" * (length - 4) + "\\")
                 result = self.installation.run("/x")
@@ -88,8 +89,8 @@ class RegistryPaths(unittest.TestCase):
     def test_data_path_whose_log_path_just_fits_gets_its_log(self):
         rig.clear_java()
         rig.remove_service()
-        data = "C:\\" + "d" * 233 + "\\"
-        self.assertEqual(len(data + LOG_NAME), 259)
+        data = "C:\\" + "d" * 226 + "\\"
+        self.assertEqual(len(data + "log\\vorna-launcher.999999.log"), 259)
         installation = make_installation(rig, data=data)
         result = installation.run()
         # The launch goes on to its end, a failure for want of Java.

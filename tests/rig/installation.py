@@ -9,6 +9,9 @@ from winerig import ANSI_CODE_PAGE, DEFAULT_INSTALL, SERVICE_NAME, Result, Rig, 
 
 AGENT_JAR = "spring-instrument-4.1.5.RELEASE.jar"
 LOG_NAME = "log\\vorna-launcher.log"
+OUTPUT_NAME = "log\\vorna-output.log"
+# "dd.mm.yyyy HH:MM:SS " before each line of the output file.
+OUTPUT_STAMP = 20
 
 LEGACY_JDK_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\Java Development Kit"
 LEGACY_JRE_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\Java Runtime Environment"
@@ -43,6 +46,30 @@ class Installation:
     def log_messages(self):
         """The messages of the log's lines, without their time stamps."""
         return [line[28:] for line in self.log_text().splitlines()]
+
+    @property
+    def output_path(self):
+        return self.rig.host_path(self.data + OUTPUT_NAME)
+
+    def output_lines(self, path=None):
+        """The lines of the output file (or of path, one of its rolled-over files), without their
+        time stamps; empty when there is none."""
+        path = path or self.output_path
+        if not path.exists():
+            return []
+        text = path.read_bytes().decode(ANSI_CODE_PAGE, "replace")
+        assert text.endswith("\r\n") or not text, f"{path} does not end with a whole line"
+        return [line[OUTPUT_STAMP:] for line in text.split("\r\n")[:-1]]
+
+    def rolled_files(self, name="vorna-output"):
+        """The rolled-over files of a log (by its name without ".log") by their number, in order."""
+        folder = self.rig.host_path(self.data + "log\\")
+        numbered = []
+        for path in folder.glob(f"{name}.*.log"):
+            number = path.name[len(name) + 1:-len(".log")]
+            if number.isdigit():
+                numbered.append((int(number), path))
+        return [path for _, path in sorted(numbered)]
 
     def events(self):
         """What the Java test application recorded, one list of fields per call."""

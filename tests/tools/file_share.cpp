@@ -3,6 +3,8 @@
 //                                  "held", and keeps it open until the file RELEASE exists
 //   file-share read PATH           opens PATH for reading, sharing reading and writing (as a log
 //                                  viewer does), copies what it holds to the standard output
+//   file-share view PATH RELEASE   opens PATH as read does, prints "viewing", and keeps it open
+//                                  until the file RELEASE exists (a viewer left open)
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -12,21 +14,32 @@
 
 namespace {
 
-int hold(const char* path, const char* release) {
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+// Keeps file open until release exists; bounded, so that a test that dies early leaves nothing
+// behind for long.
+int keepOpen(HANDLE file, const char* what, const char* release) {
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "CreateFile failed: %lu\n", GetLastError());
         return 1;
     }
-    std::printf("held\n");
+    std::printf("%s\n", what);
     std::fflush(stdout);
-    // Bounded, so that a test that dies early leaves nothing behind for long.
     for (int i = 0; i < 12000 && GetFileAttributesA(release) == INVALID_FILE_ATTRIBUTES; ++i) {
         Sleep(10);
     }
     CloseHandle(file);
     return 0;
+}
+
+int hold(const char* path, const char* release) {
+    return keepOpen(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr),
+                    "held", release);
+}
+
+int view(const char* path, const char* release) {
+    return keepOpen(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr),
+                    "viewing", release);
 }
 
 int read(const char* path) {
@@ -56,6 +69,9 @@ int main(int argc, char* argv[]) {
     if (argc >= 3 && std::strcmp(argv[1], "read") == 0) {
         return read(argv[2]);
     }
-    std::fprintf(stderr, "usage: file-share hold PATH RELEASE | read PATH\n");
+    if (argc >= 4 && std::strcmp(argv[1], "view") == 0) {
+        return view(argv[2], argv[3]);
+    }
+    std::fprintf(stderr, "usage: file-share hold PATH RELEASE | read PATH | view PATH RELEASE\n");
     return 64;
 }

@@ -38,7 +38,7 @@ void say(const char* text) {
 
 int hold(const std::string& release) {
     writeLog("log-load holds the log");
-    if (logFile == nullptr) {
+    if (!logFile->open()) {
         return 1;
     }
     say("ready");
@@ -80,6 +80,7 @@ int main(int argc, char* argv[]) {
     }
     InitializeCriticalSection(&logLock);
     logPath = copyText(std::string(argv[2]) + "log\\vorna-launcher.log");
+    logFile = new RollingFile(logPath);
     if (holding) {
         return hold(argv[3]);
     }

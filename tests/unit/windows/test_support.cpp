@@ -75,9 +75,7 @@ std::string readFile(const std::string& path) {
 }
 
 void useLogOf(const std::string& dataDirectory) {
-    if (logFile != nullptr) {
-        std::fclose(logFile);
-        logFile = nullptr;
-    }
+    delete logFile;
     logPath = copyText(dataDirectory + "log\\vorna-launcher.log");
+    logFile = new RollingFile(logPath);
 }

@@ -12,7 +12,9 @@ import java.util.concurrent.CountDownLatch;
  * main=throw, main=return[:MS] (end by itself), main=save:MS (after gracefulShutdown, take MS to
  * write "state.txt" whole), main=hang (never end, even after gracefulShutdown); hook=record or
  * hook=hang (a shutdown hook that records itself, and then returns or never ends); thread=hang (a
- * non-daemon thread that never ends). The class's initialisation takes as many milliseconds as
+ * non-daemon thread that never ends); print=N (print N numbered lines of 100 characters, out and err
+ * in turn, then a worker thread's uncaught exception, then "after worker"; System.exit and the end
+ * of main after gracefulShutdown each say so first). The class's initialisation takes as many milliseconds as
  * "class-init-delay.txt" in the working directory (the installation directory) says, as a slow
  * static initialiser at a slow boot might.
  */
@@ -33,6 +35,10 @@ public final class Vorna {
         if (TestRecord.behaviourOf("thread").equals("hang")) {
             startEndlessThread();
         }
+        boolean printing = !TestRecord.behaviourOf("print").isEmpty();
+        if (printing) {
+            printLines(Integer.parseInt(TestRecord.behaviourOf("print")));
+        }
         String mode = TestRecord.behaviourOf("main");
         if (mode.equals("throw")) {
             TestRecord.record("main-throws");
@@ -40,7 +46,11 @@ public final class Vorna {
         }
         if (mode.startsWith("exit:")) {
             TestRecord.record("main-calls-exit");
-            System.exit(Integer.parseInt(mode.substring("exit:".length())));
+            int status = Integer.parseInt(mode.substring("exit:".length()));
+            if (printing) {
+                System.out.println("calling System.exit(" + status + ")");
+            }
+            System.exit(status);
         }
         if (mode.startsWith("return")) {
             if (mode.startsWith("return:")) {
@@ -56,6 +66,9 @@ public final class Vorna {
         }
         if (mode.startsWith("save:")) {
             saveState(Long.parseLong(mode.substring("save:".length())));
+        }
+        if (printing) {
+            System.out.println("main ends after gracefulShutdown");
         }
         TestRecord.record("main-exit");
     }
@@ -80,6 +93,23 @@ public final class Vorna {
         TestRecord.awaitStart();
         TestRecord.record("cont");
         TestRecord.behave("cont");
+    }
+
+    /** Lines "out 000000 xxx..." and "err 000001 xxx...", 100 characters each, on System.out and
+     * System.err in turn; then a thread that dies of an uncaught exception, which the VM reports on
+     * System.err. */
+    private static void printLines(int count) throws InterruptedException {
+        String padding = "x".repeat(89);
+        for (int i = 0; i < count; i++) {
+            (i % 2 == 0 ? System.out : System.err).println(String.format("%s %06d %s", i % 2 == 0 ? "out" : "err", i, padding));
+        }
+        Thread worker = new Thread(() -> {
+            throw new IllegalStateException("test worker throws");
+        }, "test-worker");
+        worker.start();
+        worker.join();
+        System.out.println("after worker");
+        TestRecord.record("printed");
     }
 
     /** Writes "state.txt" part by part over millis, each part on disk before the next: a process

@@ -1,0 +1,9 @@
+#pragma once
+
+// printf formatting into a string of any length. Portable code: no Win32 call.
+
+#include <cstdarg>
+#include <string>
+
+// The text of format with arguments, printf rules; empty when the format cannot be applied.
+std::string formattedText(const char* format, va_list arguments);
