@@ -13,6 +13,7 @@
 #include "bridge_config.h"
 #include "bridge_location.h"
 #include "creation_record.h"
+#include "handle_output.h"
 #include "hotspot_library.h"
 #include "option_translation.h"
 #include "path_translation.h"
@@ -20,6 +21,7 @@
 #include "thread_record.h"
 #include "trap.h"
 #include "vm_hooks.h"
+#include "vm_output.h"
 #include "windows_jni_objects.h"
 
 namespace {
@@ -63,7 +65,7 @@ std::vector<HotSpotOption> hotspot_options(const JavaVMInitArgs& args, const Bri
 }
 
 jint create_on_companion(WindowsEnv& env, const JavaVMInitArgs& args, const BridgeConfig& config,
-                         std::string& error)
+                         JavaStreamFds& streams, std::string& error)
 {
     const std::vector<HotSpotOption> given = hotspot_options(args, config);
     // HotSpot takes user.dir from the Unix working directory, which Wine's
@@ -88,6 +90,9 @@ jint create_on_companion(WindowsEnv& env, const JavaVMInitArgs& args, const Brid
         void* real_env = nullptr;
         const jint result = hotspot->create_java_vm(&windows_vm.real, &real_env, &real_args);
         env.real = static_cast<JNIEnv*>(real_env);
+        if (result == JNI_OK) {
+            give_java_streams(env.real, streams);
+        }
         return result;
     });
 }
@@ -101,17 +106,23 @@ jint create_java_vm(JavaVM** pvm, void** penv, void* args)
     start_creation_record(bridge_directory() + "/" + record_file, init_args);
     start_thread_record(bridge_directory() + "/" + threads_file);
     std::string error;
-    const BridgeConfig config = bridge_config(error);
+    JavaStreamFds streams;
+    BridgeConfig config;
+    if (bind_vm_output(streams, error)) {
+        config = bridge_config(error);
+    }
     auto env = std::make_unique<WindowsEnv>();
     jint result = JNI_ERR;
     if (error.empty()) {
-        result = create_on_companion(*env, init_args, config, error);
+        result = create_on_companion(*env, init_args, config, streams, error);
     }
+    close_java_streams(streams);
     if (!error.empty()) {
         std::fprintf(stderr, "jvm-bridge: %s\n", error.c_str());
         append_to_creation_record("error", error);
     }
     append_to_creation_record("result", std::to_string(result));
+    deliver_relayed_output();
     if (result != JNI_OK) {
         return result;
     }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "handle_output.h"
 #include "invocation_api.h"
 #include "jni_hooks.h"
 #include "thread_record.h"
@@ -128,6 +129,7 @@ jint hook_DestroyJavaVM(JavaVM* vm)
         record_current_thread("destroy");
         return real_vm->functions->DestroyJavaVM(real_vm);
     });
+    deliver_relayed_output();
     if (result == JNI_OK) {
         forget_current_thread();
         forget_created_vm();

@@ -6,7 +6,9 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "handle_output.h"
 #include "hook_relay.h"
+#include "vm_output.h"
 #include "windows_jni_objects.h"
 
 namespace {
@@ -69,8 +71,10 @@ void leave_status_to_windows(jint status)
 
 void JNICALL relay_exit(jint status)
 {
+    deliver_relayed_output();
     run_on_hook_relay([&] {
         launcher_exit(status);
+        drop_later_vm_output();
         leave_status_to_windows(status);
     });
 }
@@ -78,8 +82,10 @@ void JNICALL relay_exit(jint status)
 // A Windows VM ends the process with 1 after its abort hook.
 void JNICALL relay_abort()
 {
+    deliver_relayed_output();
     run_on_hook_relay([] {
         launcher_abort();
+        drop_later_vm_output();
         leave_status_to_windows(1);
     });
 }

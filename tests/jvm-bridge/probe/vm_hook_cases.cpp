@@ -242,9 +242,9 @@ std::string read_file(const std::string& path)
     return text.str();
 }
 
-// Runs "bridge_probe.exe <case>" with its standard output and error in a file beside it. Wine
-// gives the child's Linux standard output that file too, so HotSpot's error report lands
-// there; its Linux standard error stays the parent's.
+// Runs "bridge_probe.exe <case>" with its standard output and error in a file beside it. The
+// VM library's C runtime binds its descriptors 1 and 2 to that file as it is loaded, so what
+// HotSpot writes itself (an error report, a warning's text) lands there too.
 ChildRun run_child(const std::string& directory, const HookCase& hook_case)
 {
     ChildRun run;
