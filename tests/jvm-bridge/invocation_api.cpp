@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -43,8 +44,15 @@ struct HotSpotOption {
     void* extra_info;
 };
 
+bool has_option(const std::vector<HotSpotOption>& options, const std::string& text)
+{
+    return std::any_of(options.begin(), options.end(),
+                       [&](const HotSpotOption& option) { return option.text == text; });
+}
+
 // What HotSpot gets: the launcher's options with Linux paths and the bridge's hooks in place
-// of the launcher's, the configured ones, and -Xrs so that SIGINT and SIGTERM stay Wine's.
+// of the launcher's, the configured ones, and -Xrs, unless given already, so that SIGINT and
+// SIGTERM stay Wine's.
 std::vector<HotSpotOption> hotspot_options(const JavaVMInitArgs& args, const BridgeConfig& config)
 {
     std::vector<HotSpotOption> options;
@@ -60,7 +68,9 @@ std::vector<HotSpotOption> hotspot_options(const JavaVMInitArgs& args, const Bri
     for (const std::string& text : config.options) {
         options.push_back({text, nullptr});
     }
-    options.push_back({"-Xrs", nullptr});
+    if (!has_option(options, "-Xrs")) {
+        options.push_back({"-Xrs", nullptr});
+    }
     return options;
 }
 
