@@ -10,15 +10,14 @@
 #include <jni.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bridge_library.h"
 #include "launcher_hooks.h"
 #include "probe_report.h"
+#include "probe_text.h"
 #include "vm_hook_cases.h"
 
 namespace {
@@ -109,14 +108,6 @@ void detach(JavaVM* vm, const char* name)
     JNIEnv* env = nullptr;
     report(vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) == JNI_EDETACHED,
            std::string("GetEnv after detaching ") + name + " says JNI_EDETACHED");
-}
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 void check_creation_record(const Probe& probe)
@@ -400,6 +391,11 @@ DWORD WINAPI lifecycle_thread(void* context)
     return 0;
 }
 
+std::vector<ChildCase> child_cases()
+{
+    return vm_hook_cases();
+}
+
 bool wait_for(HANDLE handle, const char* what)
 {
     return report(WaitForSingleObject(handle, wait_ms) == WAIT_OBJECT_0, what);
@@ -411,12 +407,12 @@ int main(int argc, char** argv)
 {
     if (argc == 2) {
         int status = 1;
-        if (run_vm_hook_case(argv[1], status)) {
+        if (run_child_case(argv[1], child_cases(), status)) {
             return status;
         }
     }
     if (argc != 1) {
-        std::fprintf(stderr, "usage: bridge_probe.exe [<VM hook case>]\n");
+        std::fprintf(stderr, "usage: bridge_probe.exe [<child case>]\n");
         return 2;
     }
     const LARGE_INTEGER start = now();
@@ -453,7 +449,7 @@ int main(int argc, char** argv)
         // A stuck VM thread would keep the process alive.
         ExitProcess(1);
     }
-    check_vm_hooks(probe.directory);
+    check_child_cases(probe.directory, child_cases());
     std::printf("bridge_probe: %.0f ms in all\n", milliseconds_since(start));
     std::printf("bridge_probe: %d passed, %d failed\n", passed_checks(), failed_checks());
     return failed_checks() == 0 ? 0 : 1;

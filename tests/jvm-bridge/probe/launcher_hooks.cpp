@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+#include "probe_text.h"
+
 namespace {
 
 // Only the tally is under the lock, so that calls that overlap show as such.
@@ -46,15 +48,6 @@ std::string formatted(const char* format, va_list arguments)
     std::vsnprintf(&text[0], text.size(), format, arguments);
     text.resize(static_cast<size_t>(length));
     return text;
-}
-
-std::string escaped(const std::string& text)
-{
-    std::string result;
-    for (const char c : text) {
-        result += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    }
-    return result;
 }
 
 void print_line(const std::string& line)

@@ -1,16 +1,12 @@
-// The VM's hooks driven through real VM paths. Most of these paths end the process, so each
-// case runs in a child process of the probe ("bridge_probe.exe <case>"), with the hooks of
-// launcher_hooks.h; the parent judges its status and output.
+// The VM's vfprintf, exit and abort hooks, set as launcher_hooks.h does, each driven through a
+// real VM path in a child process.
 #ifndef VORNA_BRIDGE_PROBE_VM_HOOK_CASES_H
 #define VORNA_BRIDGE_PROBE_VM_HOOK_CASES_H
 
-#include <string>
+#include <vector>
 
-// In the parent: runs each case and reports one check a case.
-void check_vm_hooks(const std::string& directory);
+#include "child_cases.h"
 
-// In the child: runs the named case and returns the process status (when the VM leaves it
-// one to return). False when there is no such case.
-bool run_vm_hook_case(const std::string& name, int& status);
+const std::vector<ChildCase>& vm_hook_cases();
 
 #endif
