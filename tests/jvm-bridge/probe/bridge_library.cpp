@@ -16,6 +16,7 @@ bool load_bridge_library(const std::string& directory, BridgeLibrary& library)
 {
     const std::string dll = directory + "\\jvm.dll";
     const HMODULE bridge = LoadLibraryA(dll.c_str());
+    library.module = bridge;
     if (!report(bridge != nullptr,
                 "LoadLibraryA " + dll + " (" + std::to_string(GetLastError()) + ")")) {
         return false;
@@ -26,6 +27,25 @@ bool load_bridge_library(const std::string& directory, BridgeLibrary& library)
         reinterpret_cast<void*>(GetProcAddress(bridge, "JNI_GetCreatedJavaVMs")));
     return report(library.create_java_vm != nullptr && library.get_created_java_vms != nullptr,
                   "GetProcAddress JNI_CreateJavaVM and JNI_GetCreatedJavaVMs");
+}
+
+std::vector<std::string> imported_modules(HMODULE module)
+{
+    const auto* base = reinterpret_cast<const BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::vector<std::string> names;
+    if (directory.VirtualAddress == 0) {
+        return names;
+    }
+    for (const auto* entry =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+         entry->Name != 0; ++entry) {
+        names.emplace_back(reinterpret_cast<const char*>(base + entry->Name));
+    }
+    return names;
 }
 
 std::vector<JavaVMOption> java_vm_options(const std::vector<JavaVMOption>& first,

@@ -4,11 +4,13 @@
 // the VM (and destroys it at the end); two more attach at once, one running BridgeProbe.main,
 // the other calling a lifecycle method while main runs. The VM gets the launcher's vfprintf,
 // exit and abort hooks; each hook is then driven through a real VM path in a child process
-// (vm_hook_cases.h). Prints one line a check and exits 0 when all passed.
+// (vm_hook_cases.h), and so is each way the VM's output can go (vm_output_cases.h). Prints one
+// line a check and exits 0 when all passed.
 #include <windows.h>
 
 #include <jni.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -19,6 +21,7 @@
 #include "probe_report.h"
 #include "probe_text.h"
 #include "vm_hook_cases.h"
+#include "vm_output_cases.h"
 
 namespace {
 
@@ -391,9 +394,25 @@ DWORD WINAPI lifecycle_thread(void* context)
     return 0;
 }
 
+// The launcher finds the VM's C runtime among the DLLs that jvm.dll imports.
+void check_c_runtime_import(const BridgeLibrary& library)
+{
+    const std::vector<std::string> imports = imported_modules(library.module);
+    std::string names;
+    for (const std::string& name : imports) {
+        names += (names.empty() ? "" : ", ") + name;
+    }
+    const bool found = std::any_of(imports.begin(), imports.end(), [](const std::string& name) {
+        return lstrcmpiA(name.c_str(), "ucrtbase.dll") == 0;
+    });
+    report(found, "jvm.dll's import directory names ucrtbase.dll (" + names + ")");
+}
+
 std::vector<ChildCase> child_cases()
 {
-    return vm_hook_cases();
+    std::vector<ChildCase> cases = vm_hook_cases();
+    cases.insert(cases.end(), vm_output_cases().begin(), vm_output_cases().end());
+    return cases;
 }
 
 bool wait_for(HANDLE handle, const char* what)
@@ -430,6 +449,7 @@ int main(int argc, char** argv)
     if (!load_bridge_library(probe.directory, probe.library)) {
         return 1;
     }
+    check_c_runtime_import(probe.library);
 
     const HANDLE owner = CreateThread(nullptr, 0, &own_vm, &probe, 0, nullptr);
     if (wait_for(probe.vm_created, "the VM thread answered") && probe.vm != nullptr) {

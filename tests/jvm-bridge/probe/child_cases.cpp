@@ -113,6 +113,11 @@ void check_case(const std::string& directory, const ChildCase& child_case)
             faults += "  a line holds: " + text + "\n";
         }
     }
+    for (const std::string& line : child_case.absent_lines) {
+        if (std::find(lines.begin(), lines.end(), line) != lines.end()) {
+            faults += "  a line is: " + line + "\n";
+        }
+    }
     const std::string title = std::string(child_case.what) + " (bridge_probe.exe " +
                               child_case.name + ")";
     if (!report(faults.empty(), title)) {
@@ -140,6 +145,9 @@ bool run_child_case(const std::string& name, const std::vector<ChildCase>& cases
     for (const ChildCase& child_case : cases) {
         if (name != child_case.name) {
             continue;
+        }
+        if (child_case.before_load != nullptr) {
+            child_case.before_load();
         }
         CaseVM java;
         java.directory = directory_of_exe();

@@ -1,5 +1,6 @@
 // Cases that drive the VM through real VM paths in a child process of the probe
-// ("bridge_probe.exe <case>"): many of these paths end the process. The child's standard output and error go to
+// ("bridge_probe.exe <case>"): many of these paths end the process, and some need the process's
+// handles set before jvm.dll is loaded. The child's standard output and error go to
 // logs\case-<case>.txt beside the probe; the parent judges its status and that output.
 #ifndef VORNA_BRIDGE_PROBE_CHILD_CASES_H
 #define VORNA_BRIDGE_PROBE_CHILD_CASES_H
@@ -23,6 +24,10 @@ struct ChildCase {
     std::vector<std::pair<std::string, int>> holds;
     // Texts found in none.
     std::vector<std::string> lacks;
+    // Lines that none is, whole (a carriage return at its end aside).
+    std::vector<std::string> absent_lines = {};
+    // Runs first, before jvm.dll is loaded.
+    void (*before_load)() = nullptr;
 };
 
 // The start of the line launcher_hooks.h prints for a vfprintf call on a Windows thread

@@ -1,7 +1,12 @@
 package vorna.probe;
 
 import java.io.File;
+import java.io.FileDescriptor;
+import java.io.IOException;
 import java.lang.management.ManagementFactory;
+import java.lang.reflect.Field;
+import java.nio.file.Files;
+import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.Collections;
@@ -13,8 +18,8 @@ import java.util.concurrent.atomic.AtomicInteger;
 /**
  * The Java side of bridge_probe.exe: a main that runs for a while, a lifecycle method called
  * from another thread meanwhile, a method that throws, methods that show how arguments
- * arrived, and two that end the VM. A failed check throws, so the probe sees it as a pending
- * exception.
+ * arrived, two that end the VM, and some that show the VM's options and where its output goes.
+ * A failed check throws, so the probe sees it as a pending exception.
  */
 public final class BridgeProbe {
     private static final CountDownLatch mainStarted = new CountDownLatch(1);
@@ -99,6 +104,28 @@ public final class BridgeProbe {
     /** How many times the VM got {@code option}. */
     public static int optionCount(String option) {
         return Collections.frequency(ManagementFactory.getRuntimeMXBean().getInputArguments(), option);
+    }
+
+    /** One line on each standard stream. */
+    public static void printLines() {
+        System.out.println("java: on System.out");
+        System.err.println("java: on System.err");
+    }
+
+    /**
+     * Where the Linux fds that HotSpot and the standard streams write to lead; reading the
+     * streams' fds takes --add-opens=java.base/java.io=ALL-UNNAMED.
+     */
+    public static String outputTargets() throws IOException, ReflectiveOperationException {
+        Field fd = FileDescriptor.class.getDeclaredField("fd");
+        fd.setAccessible(true);
+        return "1 -> " + fdTarget(1) + ", 2 -> " + fdTarget(2)
+                + ", System.out -> " + fdTarget(fd.getInt(FileDescriptor.out))
+                + ", System.err -> " + fdTarget(fd.getInt(FileDescriptor.err));
+    }
+
+    private static String fdTarget(int fd) throws IOException {
+        return Files.readSymbolicLink(Paths.get("/proc/self/fd/" + fd)).toString();
     }
 
     /** Its printStackTrace, which ExceptionDescribe calls, prints nothing. */
