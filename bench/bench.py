@@ -3,7 +3,7 @@
 of the bench's own (made here, removed at the end), printed as one line with the ratio and the
 goal; medians of several runs. Not tests: nothing here fails on a figure.
 
-    bench.py BENCH_CONFIG [--runs N] [launch] [log] [memory] [commands] [failure]
+    bench.py BENCH_CONFIG [--runs N] [launch] [log] [memory] [commands] [failure] [output]
 
 BENCH_CONFIG is bench-config.json of a windows build (bench/run.sh passes it)."""
 
@@ -15,6 +15,7 @@ import figure_failure
 import figure_launch
 import figure_log
 import figure_memory
+import figure_output
 from measure import Bench
 
 FIGURES = {
@@ -23,6 +24,7 @@ FIGURES = {
     "memory": figure_memory.run,
     "commands": figure_commands.run,
     "failure": figure_failure.run,
+    "output": figure_output.run,
 }
 
 

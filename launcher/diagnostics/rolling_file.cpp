@@ -105,21 +105,18 @@ void RollingFile::rollOver() {
     std::string name = path_.substr(separator + 1);
     std::vector<unsigned> numbers = rolledFileNumbers(directory, name);
     unsigned keep = logFilesKept;
+    // The oldest go first, making room: there are never more than keep. One that a reader holds
+    // without sharing its deletion stays until a later roll-over finds it free.
+    for (unsigned number : rolledFilesBeyond(numbers, keep > 0 ? keep - 1 : 0)) {
+        DeleteFileA((directory + rolledFileName(name, number)).c_str());
+    }
     if (keep > 0) {
-        unsigned number = nextRolledFileNumber(numbers);
-        std::string rolledPath = directory + rolledFileName(name, number);
-        if (copyInto(rolledPath)) {
-            numbers.push_back(number);
-        } else {
+        std::string rolledPath = directory + rolledFileName(name, nextRolledFileNumber(numbers));
+        if (!copyInto(rolledPath)) {
             DWORD code = GetLastError();
             rollFailure_ = "The log file " + path_ + " was emptied at its size limit without a copy in " + rolledPath +
                            ": Windows error code " + std::to_string(code) + ".";
         }
-    }
-    // A rolled-over file that a reader holds without sharing its deletion stays until a later
-    // roll-over finds it free.
-    for (unsigned number : rolledFilesBeyond(numbers, keep)) {
-        DeleteFileA((directory + rolledFileName(name, number)).c_str());
     }
     LARGE_INTEGER start = {};
     if (SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN) && SetEndOfFile(file_.get())) {

@@ -20,16 +20,21 @@ def printed_lines(count):
     return [f"{'out' if i % 2 == 0 else 'err'} {i:06d} {PADDING}" for i in range(count)]
 
 
+def assertPrinted(test, lines, count, *after):
+    """The test application's print=count: the numbered lines, the worker's uncaught exception with
+    its stack, then "after worker" and the lines after."""
+    test.assertEqual(lines[:count], printed_lines(count), lines[-20:])
+    test.assertEqual(lines[count], WORKER_THROWS, lines[count:])
+    stack = 1
+    while count + stack < len(lines) and lines[count + stack].startswith("\tat "):
+        stack += 1
+    test.assertGreater(stack, 1, f"no stack after the exception: {lines[count:]}")
+    test.assertEqual(lines[count + stack:], ["after worker", *after], lines[count:])
+
+
 class CapturedOutput(ServiceCase):
     def assertPrinted(self, lines, count, *after):
-        """The numbered lines, the worker's uncaught exception with its stack, then the lines after."""
-        self.assertEqual(lines[:count], printed_lines(count), lines)
-        self.assertEqual(lines[count], WORKER_THROWS, lines)
-        stack = 1
-        while count + stack < len(lines) and lines[count + stack].startswith("\tat "):
-            stack += 1
-        self.assertGreater(stack, 1, f"no stack after the exception: {lines}")
-        self.assertEqual(lines[count + stack:], ["after worker", *after], lines)
+        assertPrinted(self, lines, count, *after)
 
     def test_system_exit_right_after_a_line_loses_nothing(self):
         self.install(print="6", main="exit:3")

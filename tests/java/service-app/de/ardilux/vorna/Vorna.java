@@ -1,6 +1,8 @@
 package de.ardilux.vorna;
 
+import java.io.FileOutputStream;
 import java.io.IOException;
+import java.io.PrintStream;
 import java.io.Writer;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
@@ -14,7 +16,8 @@ import java.util.concurrent.CountDownLatch;
  * hook=hang (a shutdown hook that records itself, and then returns or never ends); thread=hang (a
  * non-daemon thread that never ends); print=N (print N numbered lines of 100 characters, out and err
  * in turn, then a worker thread's uncaught exception, then "after worker"; System.exit and the end
- * of main after gracefulShutdown each say so first). The class's initialisation takes as many milliseconds as
+ * of main after gracefulShutdown each say so first; with print-to=file the numbered lines go to
+ * "printed.txt" of the data directory instead, through a stream of the application's own). The class's initialisation takes as many milliseconds as
  * "class-init-delay.txt" in the working directory (the installation directory) says, as a slow
  * static initialiser at a slow boot might.
  */
@@ -98,10 +101,21 @@ public final class Vorna {
     /** Lines "out 000000 xxx..." and "err 000001 xxx...", 100 characters each, on System.out and
      * System.err in turn; then a thread that dies of an uncaught exception, which the VM reports on
      * System.err. */
-    private static void printLines(int count) throws InterruptedException {
+    private static void printLines(int count) throws InterruptedException, IOException {
         String padding = "x".repeat(89);
+        boolean toFile = TestRecord.behaviourOf("print-to").equals("file");
+        // As System.out and System.err are made: a flush at each line.
+        PrintStream file = toFile
+                ? new PrintStream(new FileOutputStream(TestRecord.dataFile("printed.txt").toFile()), true)
+                : null;
+        long begin = TestRecord.nowMicros();
         for (int i = 0; i < count; i++) {
-            (i % 2 == 0 ? System.out : System.err).println(String.format("%s %06d %s", i % 2 == 0 ? "out" : "err", i, padding));
+            PrintStream stream = toFile ? file : i % 2 == 0 ? System.out : System.err;
+            stream.println(String.format("%s %06d %s", i % 2 == 0 ? "out" : "err", i, padding));
+        }
+        long took = TestRecord.nowMicros() - begin;
+        if (file != null) {
+            file.close();
         }
         Thread worker = new Thread(() -> {
             throw new IllegalStateException("test worker throws");
@@ -109,7 +123,7 @@ public final class Vorna {
         worker.start();
         worker.join();
         System.out.println("after worker");
-        TestRecord.record("printed");
+        TestRecord.record("printed\t" + took);
     }
 
     /** Writes "state.txt" part by part over millis, each part on disk before the next: a process
