@@ -24,6 +24,10 @@ std::atomic<bool> keepRunning{true};
 std::atomic<bool> servicePaused{false};
 HANDLE shutdownEvent = nullptr;
 ULONGLONG stopArrivedTick = 0;
+std::atomic<DWORD> pendingControl{0};
+HANDLE lifecycleThread = nullptr;
+ULONGLONG lifecycleCallStarted = 0;
+HANDLE controlEvent = nullptr;
 
 char* jvmDllPath = nullptr;
 LaunchRecord launchRecord = {};

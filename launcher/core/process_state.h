@@ -42,6 +42,12 @@ extern std::atomic<bool> keepRunning;
 extern std::atomic<bool> servicePaused;
 extern HANDLE shutdownEvent;
 extern ULONGLONG stopArrivedTick;  // written by the handler before it clears keepRunning
+// A pause or continue whose method runs: its control (0 for none), its thread and when it began;
+// all guarded by statusLock. controlEvent wakes the supervision loop when one begins.
+extern std::atomic<DWORD> pendingControl;
+extern HANDLE lifecycleThread;
+extern ULONGLONG lifecycleCallStarted;
+extern HANDLE controlEvent;
 
 extern char* jvmDllPath;
 extern LaunchRecord launchRecord;

@@ -133,7 +133,8 @@ DWORD WINAPI runMainProc(LPVOID parameter) {
     if (jvm == nullptr) {
         return notAttached;
     }
-    JvmAttachment attachment(jvm);
+    // Like a Java program's own main thread, the VM's shutdown waits for it.
+    JvmAttachment attachment(jvm, JvmAttachment::nonDaemon);
     if (!attachment.attached()) {
         writeLog("FATAL ERROR: Could not attach to JVM.");
         return notAttached;

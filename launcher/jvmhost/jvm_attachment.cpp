@@ -1,8 +1,10 @@
 #include "jvmhost/jvm_attachment.h"
 
-JvmAttachment::JvmAttachment(JavaVM* vm) : vm_(vm) {
+JvmAttachment::JvmAttachment(JavaVM* vm, Kind kind) : vm_(vm) {
     JNIEnv* env = nullptr;
-    if (vm_->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) == JNI_OK) {
+    jint result = kind == daemon ? vm_->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), nullptr)
+                                 : vm_->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr);
+    if (result == JNI_OK) {
         env_ = env;
     }
 }

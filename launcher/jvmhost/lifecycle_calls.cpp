@@ -21,11 +21,12 @@ DWORD callMethod(JNIEnv* env, const LaunchRecord& record, const char* methodName
         return 3;
     }
     env->CallStaticVoidMethod(mainClass, method);
-    // The administrator sees what the application threw; the service goes on either way.
+    // The administrator sees what the application threw.
     if (env->ExceptionCheck()) {
         writeLog("Exception thrown by \"%s\" method: %s", methodName, takeExceptionText(env).c_str());
+        return lifecycleMethodThrew;
     }
-    return 0;
+    return lifecycleMethodReturned;
 }
 
 }  // namespace
@@ -36,7 +37,8 @@ DWORD callLifecycleMethod(const LaunchRecord* record, const char* methodName, co
         writeLog("JVM not active. Can't terminate, pause or continue service.");
         return 1;
     }
-    JvmAttachment attachment(jvm);
+    // A daemon thread: a call that hangs never holds back the VM's shutdown and its hooks.
+    JvmAttachment attachment(jvm, JvmAttachment::daemon);
     if (!attachment.attached()) {
         writeLog("FATAL ERROR: Could not attach to JVM.");
         return 1;

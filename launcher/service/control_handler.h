@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-// The service's control handler: stop, shutdown and preshutdown start the stop, which the service
-// main carries out; pause and continue reach the Java application, each on a thread of its own;
-// every other control is answered at once.
+// The service's control handler, which answers every control at once: stop, shutdown and
+// preshutdown start the stop, which the service main carries out; pause and continue start the
+// application's method on a thread of its own, which the supervision loop waits for.
 DWORD WINAPI serviceControlHandler(DWORD control, DWORD eventType, LPVOID eventData, LPVOID context);

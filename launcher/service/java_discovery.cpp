@@ -10,6 +10,7 @@
 #include "core/text_copy.h"
 #include "diagnostics/log_limits.h"
 #include "diagnostics/log_writer.h"
+#include "service/java_home_setting.h"
 #include "service/vm_options.h"
 
 namespace {
@@ -76,15 +77,14 @@ bool configuredSetting(const char* key, std::string& value) {
     return true;
 }
 
-// The Java home that "javahome" in the properties file names, without a trailing separator;
-// false when the setting is absent or empty.
+// The Java home that "javahome" in the properties file names (java_home_setting.h); false when
+// the setting is absent or empty.
 bool configuredJavaHome(std::string& javaHome) {
-    if (!configuredSetting("javahome", javaHome)) {
+    std::string setting;
+    if (!configuredSetting("javahome", setting)) {
         return false;
     }
-    while (!javaHome.empty() && (javaHome.back() == '\\' || javaHome.back() == '/')) {
-        javaHome.pop_back();
-    }
+    javaHome = javaHomeOfSetting(setting, installPath);
     return !javaHome.empty();
 }
 
@@ -222,7 +222,10 @@ bool prepareJavaLaunch(DWORD& exitCode) {
         exitCode = ERROR_INVALID_DATA;
         return false;
     }
-    std::vector<std::string> options = vmOptionStrings(classPath, heapSize, debugLevel >= 1);
+    LaunchMode mode = !consoleMode ? LaunchMode::service
+                      : debugLevel >= 1 ? LaunchMode::consoleDebugging
+                                        : LaunchMode::console;
+    std::vector<std::string> options = vmOptionStrings(classPath, heapSize, mode);
     consolePrint("Memory option:\t\t%s\n", options[1].c_str());
     if (!readLogLimits(exitCode)) {
         return false;

@@ -20,29 +20,39 @@ const ULONGLONG stopTimeout = 29000;
 // Without a stop control, the VM's shutdown gets the service main's share of a stop.
 const ULONGLONG jvmShutdownTimeout = 20000;
 
+// When stop pending is due to be reported again. One clock for all the waits of a stop, so that a
+// report follows the last within its wait hint however the stop's time is shared out among them.
+struct StopProgress {
+    ULONGLONG nextReport;
+};
+
 // Waits for handle until the tick count reaches deadline, reporting stop pending with the next
-// check point whenever a progress period passes; true once the handle is signalled (or is no
-// handle to wait for).
-bool waitReportingProgress(HANDLE handle, ULONGLONG deadline) {
-    ULONGLONG now = GetTickCount64();
-    while (now < deadline) {
-        DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, stopProgressPeriod));
+// check point whenever a progress period has passed since the last report; true once the handle
+// is signalled (or is no handle to wait for).
+bool waitReportingProgress(HANDLE handle, ULONGLONG deadline, StopProgress& progress) {
+    for (;;) {
+        ULONGLONG now = GetTickCount64();
+        if (now >= progress.nextReport) {
+            reportServiceStatus(SERVICE_STOP_PENDING, NO_ERROR, stopPendingWaitHint);
+            progress.nextReport = now + stopProgressPeriod;
+        }
+        if (now >= deadline) {
+            return WaitForSingleObject(handle, 0) != WAIT_TIMEOUT;
+        }
+        DWORD slice = static_cast<DWORD>(std::min(deadline, progress.nextReport) - now);
         if (WaitForSingleObject(handle, slice) != WAIT_TIMEOUT) {
             return true;
         }
-        reportServiceStatus(SERVICE_STOP_PENDING, NO_ERROR, stopPendingWaitHint);
-        now = GetTickCount64();
     }
-    return WaitForSingleObject(handle, 0) != WAIT_TIMEOUT;
 }
 
-void shutDownJvmBy(ULONGLONG deadline) {
+void shutDownJvmBy(ULONGLONG deadline, StopProgress& progress) {
     KernelHandle shutdown(CreateThread(nullptr, 0, destroyJvmProc, nullptr, 0, nullptr));
     if (!shutdown) {
         logWindowsError("CreateThread", GetLastError());
         return;
     }
-    if (waitReportingProgress(shutdown.get(), deadline)) {
+    if (waitReportingProgress(shutdown.get(), deadline, progress)) {
         // The VM writes no more: its last words and the application's reach the log folder now.
         drainOutputCapture();
         flushVmMessages();
@@ -64,23 +74,25 @@ bool mainIsRunning() {
 
 void runOrderlyStop() {
     ULONGLONG arrived = stopArrivedTick;
+    // The handler reported stop pending when the control arrived.
+    StopProgress progress = {arrived + stopProgressPeriod};
     if (mainIsRunning()) {
         KernelHandle stop(CreateThread(nullptr, 0, stopProc, &launchRecord, 0, nullptr));
         if (!stop) {
             logWindowsError("CreateThread", GetLastError());
-        } else if (!waitReportingProgress(stop.get(), arrived + gracefulShutdownTimeout)) {
+        } else if (!waitReportingProgress(stop.get(), arrived + gracefulShutdownTimeout, progress)) {
             writeLog("Timeout while waiting for \"gracefulShutdown\" method.");
         }
     }
     // While main runs, the VM's shutdown would only wait for it.
-    if (!waitReportingProgress(jvmThread, arrived + stopTimeout)) {
+    if (!waitReportingProgress(jvmThread, arrived + stopTimeout, progress)) {
         writeLog("Timeout while waiting for \"main\" method to end.");
         return;
     }
-    shutDownJvmBy(arrived + stopTimeout);
+    shutDownJvmBy(arrived + stopTimeout, progress);
 }
 
 void shutDownJvm() {
-    reportServiceStatus(SERVICE_STOP_PENDING, NO_ERROR, stopPendingWaitHint);
-    shutDownJvmBy(GetTickCount64() + jvmShutdownTimeout);
+    StopProgress progress = {GetTickCount64()};
+    shutDownJvmBy(GetTickCount64() + jvmShutdownTimeout, progress);
 }

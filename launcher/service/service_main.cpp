@@ -11,6 +11,7 @@
 #include "jvmhost/jvm_creation.h"
 #include "service/control_handler.h"
 #include "service/java_discovery.h"
+#include "service/lifecycle_control.h"
 #include "service/orderly_stop.h"
 #include "service/output_capture.h"
 #include "service/status_report.h"
@@ -78,6 +79,7 @@ void stopAfterCreationFailure(HANDLE creator) {
 bool createJvm() {
     // Events before threads: each thread signals one of them.
     shutdownEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    controlEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     debugPrint("Creating JVM...\n");
     jvmCreatedEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     KernelHandle creator(CreateThread(nullptr, 0, createJvmProc, &launchRecord, 0, nullptr));
@@ -164,10 +166,10 @@ bool superviseJava() {
             reportServiceStatus(SERVICE_STOPPED, ERROR_PROCESS_ABORTED, 0);
             return false;
         }
-        reportServiceStatus(servicePaused ? SERVICE_PAUSED : SERVICE_RUNNING, NO_ERROR, 0);
-        // A stop, or the end of main, ends the wait at once.
-        HANDLE wake[] = {shutdownEvent, jvmThread};
-        WaitForMultipleObjects(2, wake, FALSE, supervisionPeriod);
+        reportSupervisedState();
+        // A stop, the end of main, and the start or end of a pause or continue end the wait at once.
+        HANDLE wake[] = {shutdownEvent, jvmThread, pauseOrContinueWakeHandle()};
+        WaitForMultipleObjects(3, wake, FALSE, supervisionPeriod);
     }
     return true;
 }

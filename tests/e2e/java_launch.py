@@ -55,12 +55,10 @@ def classpath_line(installation):
 
 def option_lines(installation, heap="512M", level=0):
     """The class path and heap lines, with what looking up "memsize" prints at a debug level between
-    them (the properties file has been read before, for "javahome")."""
-    return (
-        classpath_line(installation)
-        + ("getConfigOption(const char*)\n" if level >= 2 else "")
-        + f"Memory option:\t\t-Xmx{heap}\n"
-    )
+    them (the properties file has been read before, for "javahome"), and what looking up "logsize"
+    and "logfiles" prints after them."""
+    trace = "getConfigOption(const char*)\n" if level >= 2 else ""
+    return classpath_line(installation) + trace + f"Memory option:\t\t-Xmx{heap}\n" + trace * 2
 
 
 def no_config_file(installation, level=0):

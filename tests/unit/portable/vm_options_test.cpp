@@ -20,8 +20,8 @@ TEST(HeapSize, OnlyTheLastCharacterDecides) {
     }
 }
 
-TEST(VmOptions, ThreeForAnOrdinaryRun) {
-    EXPECT_EQ(vmOptionStrings("D:\\App\\vorna.jar", "512M", false),
+TEST(VmOptions, ThreeForAConsoleRun) {
+    EXPECT_EQ(vmOptionStrings("D:\\App\\vorna.jar", "512M", LaunchMode::console),
               (std::vector<std::string>{
                   "-Djava.class.path=D:\\App\\vorna.jar",
                   "-Xmx512M",
@@ -30,7 +30,7 @@ TEST(VmOptions, ThreeForAnOrdinaryRun) {
 }
 
 TEST(VmOptions, EightForADebugRunInOrder) {
-    EXPECT_EQ(vmOptionStrings("C:\\VORNA\\vorna.jar", "2G", true),
+    EXPECT_EQ(vmOptionStrings("C:\\VORNA\\vorna.jar", "2G", LaunchMode::consoleDebugging),
               (std::vector<std::string>{
                   "-Djava.class.path=C:\\VORNA\\vorna.jar",
                   "-Xmx2G",
@@ -40,6 +40,16 @@ TEST(VmOptions, EightForADebugRunInOrder) {
                   "-XX:+PrintGCDetails",
                   "-XX:+PrintConcurrentLocks",
                   "-XX:+HeapDumpOnOutOfMemoryError",
+              }));
+}
+
+TEST(VmOptions, TheServiceLeavesTheVmsSignalsToTheServiceControlManager) {
+    EXPECT_EQ(vmOptionStrings("C:\\VORNA\\vorna.jar", "512M", LaunchMode::service),
+              (std::vector<std::string>{
+                  "-Djava.class.path=C:\\VORNA\\vorna.jar",
+                  "-Xmx512M",
+                  "-javaagent:libs/spring-instrument-4.1.5.RELEASE.jar",
+                  "-Xrs",
               }));
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/process_state.h"
 #include "core/text_copy.h"
+#include "service/lifecycle_control.h"
 #include "test_support.h"
 
 namespace {
@@ -26,13 +27,27 @@ protected:
         keepRunning = true;
         servicePaused = false;
         shutdownEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        controlEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     }
     void TearDown() override {
+        // A pause or continue still pending ends as the supervision loop would end it.
+        while (pendingControl != 0) {
+            WaitForSingleObject(pauseOrContinueWakeHandle(), 1000);
+            reportSupervisedState();
+        }
         useLogOf(data);
         CloseHandle(shutdownEvent);
         shutdownEvent = nullptr;
+        CloseHandle(controlEvent);
+        controlEvent = nullptr;
         keepRunning = true;
         servicePaused = false;
+    }
+
+    // What one pass of the supervision loop reports once the pending method's thread has ended.
+    void superviseUntilSettled() {
+        ASSERT_EQ(WaitForSingleObject(pauseOrContinueWakeHandle(), 5000), WAIT_OBJECT_0);
+        reportSupervisedState();
     }
 
     std::string logMessages() {
@@ -89,24 +104,54 @@ TEST_F(ControlHandler, ShutdownAndPreshutdownActAsStop) {
     }
 }
 
-TEST_F(ControlHandler, PauseAndContinueSetAndClearTheFlagAndReturnNoError) {
+// The handler starts the method and returns; the loop settles the state once the method has
+// ended. Without a VM the method cannot be called: the pause is refused, the service runs on.
+TEST_F(ControlHandler, PauseReportsPendingUntilItsMethodEndsAndARefusedPauseRunsOn) {
     EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_PAUSE, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
-    EXPECT_TRUE(servicePaused);
     EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_PAUSE_PENDING));
     EXPECT_EQ(serviceStatus.dwWaitHint, 5000u);
+    EXPECT_EQ(serviceStatus.dwCheckPoint, 1u);
     EXPECT_EQ(serviceStatus.dwControlsAccepted, 0x107u);
+    EXPECT_EQ(WaitForSingleObject(controlEvent, 0), WAIT_OBJECT_0) << "the loop is woken";
 
-    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_CONTINUE, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
+    superviseUntilSettled();
     EXPECT_FALSE(servicePaused);
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(pendingControl, 0u);
+
+    servicePaused = true;
+    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_CONTINUE, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
     EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_CONTINUE_PENDING));
-    EXPECT_EQ(serviceStatus.dwWaitHint, 0u);
+    EXPECT_EQ(serviceStatus.dwWaitHint, 5000u);
     EXPECT_EQ(serviceStatus.dwCheckPoint, 2u);
+    superviseUntilSettled();
+    EXPECT_TRUE(servicePaused);
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_PAUSED));
 
     EXPECT_TRUE(keepRunning);
     EXPECT_EQ(WaitForSingleObject(shutdownEvent, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(logMessages(),
               "Pausing VORNA...|JVM not active. Can't terminate, pause or continue service.|"
               "Continuing VORNA...|JVM not active. Can't terminate, pause or continue service.|");
+}
+
+// One pause or continue at a time, and none once the service stops: the handler refuses it at
+// once instead of starting another thread.
+TEST_F(ControlHandler, AControlWhileOneIsPendingOrTheServiceStopsIsRefused) {
+    ASSERT_EQ(serviceControlHandler(SERVICE_CONTROL_PAUSE, 0, nullptr, nullptr), static_cast<DWORD>(NO_ERROR));
+    DWORD checkPoint = serviceStatus.dwCheckPoint;
+    for (DWORD control : {DWORD{SERVICE_CONTROL_PAUSE}, DWORD{SERVICE_CONTROL_CONTINUE}}) {
+        EXPECT_EQ(serviceControlHandler(control, 0, nullptr, nullptr),
+                  static_cast<DWORD>(ERROR_SERVICE_CANNOT_ACCEPT_CTRL)) << control;
+    }
+    EXPECT_EQ(serviceStatus.dwCheckPoint, checkPoint);
+    superviseUntilSettled();
+
+    serviceControlHandler(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);
+    EXPECT_EQ(serviceControlHandler(SERVICE_CONTROL_PAUSE, 0, nullptr, nullptr),
+              static_cast<DWORD>(ERROR_SERVICE_CANNOT_ACCEPT_CTRL));
+    EXPECT_EQ(serviceStatus.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_EQ(logMessages(), "Pausing VORNA...|JVM not active. Can't terminate, pause or continue service.|");
 }
 
 TEST_F(ControlHandler, OtherControlsAreAnsweredWithoutAnyWork) {

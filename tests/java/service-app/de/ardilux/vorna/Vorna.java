@@ -12,8 +12,9 @@ import java.util.concurrent.CountDownLatch;
  * A test application with the whole lifecycle: main runs until gracefulShutdown is called.
  * Besides the calls' behaviours (TestRecord.behave), behaviour.properties may ask for:
  * main=throw, main=return[:MS] (end by itself), main=save:MS (after gracefulShutdown, take MS to
- * write "state.txt" whole), main=hang (never end, even after gracefulShutdown); hook=record or
- * hook=hang (a shutdown hook that records itself, and then returns or never ends); thread=hang (a
+ * write "state.txt" whole), main=hang (never end, even after gracefulShutdown); hook=record,
+ * hook=delay:MS or hook=hang (a shutdown hook that records itself, and then returns, returns after
+ * MS or never ends); thread=hang (a
  * non-daemon thread that never ends); print=N (print N numbered lines of 100 characters, out and err
  * in turn, then a worker thread's uncaught exception, then "after worker"; System.exit and the end
  * of main after gracefulShutdown each say so first; with print-to=file the numbered lines go to
@@ -141,13 +142,16 @@ public final class Vorna {
     }
 
     private static void addShutdownHook(String hook) {
-        if (!hook.equals("record") && !hook.equals("hang")) {
+        if (!hook.equals("record") && !hook.equals("hang") && !hook.startsWith("delay:")) {
             return;
         }
         Runtime.getRuntime().addShutdownHook(new Thread(() -> {
             TestRecord.record("shutdown-hook");
             if (hook.equals("hang")) {
                 TestRecord.sleepForever();
+            }
+            if (hook.startsWith("delay:")) {
+                TestRecord.sleep(Long.parseLong(hook.substring("delay:".length())));
             }
         }, "test-shutdown-hook"));
     }
