@@ -75,6 +75,7 @@ int main(int argc, char* argv[]) {
     dataPath = copyText(text);
     logPath = copyText(std::string(dataPath) + "log\\vorna-launcher.log");
     logFile = new RollingFile(logPath);
+    threadDumpFile = new RollingFile(std::string(dataPath) + "log\\vorna-threads.log");
     // A log that cannot be opened would lose every line in silence; its rolled-over files have the
     // longest names in the folder.
     if (!fitsNarrowFileFunctions((std::string(dataPath) + longestLogFileName).c_str())) {

@@ -42,6 +42,7 @@ jint jvmCreationResult = JNI_OK;
 StreamCapture* javaOutputCapture = nullptr;
 StreamCapture* vmOutputCapture = nullptr;
 RollingFile* javaOutputFile = nullptr;
+RollingFile* threadDumpFile = nullptr;
 
 CRITICAL_SECTION vmMessageLock;
 VmMessageLines* vmMessageLines = nullptr;

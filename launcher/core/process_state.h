@@ -68,6 +68,8 @@ extern jint jvmCreationResult;  // what JNI_CreateJavaVM returned
 extern StreamCapture* javaOutputCapture;
 extern StreamCapture* vmOutputCapture;
 extern RollingFile* javaOutputFile;
+// The thread dumps of the log folder, made by main with the other paths.
+extern RollingFile* threadDumpFile;
 
 // The VM's messages without their line end yet, each thread's apart.
 extern CRITICAL_SECTION vmMessageLock;

@@ -37,6 +37,15 @@ std::string withCrLf(const std::string& text) {
 
 }  // namespace
 
+std::string logTimeNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%02u.%02u.%04u %02u:%02u:%02u ", now.wDay, now.wMonth, now.wYear, now.wHour,
+                  now.wMinute, now.wSecond);
+    return stamp;
+}
+
 std::size_t formatLogTimestamp(const std::tm& localTime, char* buffer, std::size_t capacity) {
     return std::strftime(buffer, capacity, "%d.%m.%Y %X [VORNA] ", &localTime);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <ctime>
+#include <string>
 
 // Appends one timestamped line to the log file; callable from any thread. The format must not
 // end in a newline: the line end is added here.
@@ -9,6 +10,9 @@ void writeLog(const char* format, ...);
 
 // Logs that a Windows call failed, with its error code: "<call> failed with Windows error code N."
 void logWindowsError(const char* call, unsigned long code);
+
+// The local time now as the log folder's files stamp their lines: "dd.mm.yyyy HH:MM:SS ".
+std::string logTimeNow();
 
 // Writes the line prefix "dd.mm.yyyy HH:MM:SS [VORNA] " for the given local time; returns its
 // length (0 when it does not fit).

@@ -3,6 +3,7 @@
 #include "core/process_state.h"
 #include "diagnostics/log_writer.h"
 #include "jvmhost/lifecycle_calls.h"
+#include "jvmhost/thread_dump.h"
 #include "service/status_report.h"
 
 namespace {
@@ -65,8 +66,17 @@ DWORD startPauseOrContinue(DWORD control) {
 }
 
 void reportSupervisedState() {
-    EnterCriticalSection(&statusLock);
+    // A method still running at its time is logged and dumped first, without the lock: the
+    // handler reports meanwhile.
     DWORD control = pendingControl;
+    if (control != 0 && WaitForSingleObject(lifecycleThread, 0) == WAIT_TIMEOUT &&
+        GetTickCount64() - lifecycleCallStarted >= lifecycleTimeout) {
+        const char* methodName = kindOf(control).methodName;
+        writeLog("Timeout while waiting for \"%s\" method.", methodName);
+        writeThreadDump(std::string("\"") + methodName + "\" still runs 10 s after the control");
+    }
+    EnterCriticalSection(&statusLock);
+    control = pendingControl;
     if (control == 0) {
         reportSettledState();
     } else {
@@ -75,7 +85,6 @@ void reportSupervisedState() {
         if (WaitForSingleObject(lifecycleThread, 0) == WAIT_OBJECT_0 && GetExitCodeThread(lifecycleThread, &result)) {
             endPendingCall(kind, result == lifecycleMethodReturned);
         } else if (GetTickCount64() - lifecycleCallStarted >= lifecycleTimeout) {
-            writeLog("Timeout while waiting for \"%s\" method.", kind.methodName);
             endPendingCall(kind, true);
         } else {
             reportServiceStatus(kind.pendingState, NO_ERROR, pendingWaitHint);

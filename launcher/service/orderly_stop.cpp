@@ -8,6 +8,7 @@
 #include "diagnostics/log_writer.h"
 #include "jvmhost/jvm_shutdown.h"
 #include "jvmhost/lifecycle_calls.h"
+#include "jvmhost/thread_dump.h"
 #include "jvmhost/vm_hooks.h"
 #include "service/output_capture.h"
 #include "service/status_report.h"
@@ -63,6 +64,7 @@ void shutDownJvmBy(ULONGLONG deadline, StopProgress& progress) {
         std::fprintf(stderr, "%s\n", text);
     }
     writeLog(text);
+    writeThreadDump("the VM's shutdown still waits for non-daemon threads or shutdown hooks");
 }
 
 // The Java main method still runs: there is an application to ask to shut down.
@@ -82,11 +84,13 @@ void runOrderlyStop() {
             logWindowsError("CreateThread", GetLastError());
         } else if (!waitReportingProgress(stop.get(), arrived + gracefulShutdownTimeout, progress)) {
             writeLog("Timeout while waiting for \"gracefulShutdown\" method.");
+            writeThreadDump("\"gracefulShutdown\" still runs 10 s after the stop");
         }
     }
     // While main runs, the VM's shutdown would only wait for it.
     if (!waitReportingProgress(jvmThread, arrived + stopTimeout, progress)) {
         writeLog("Timeout while waiting for \"main\" method to end.");
+        writeThreadDump("\"main\" still runs at the end of the stop");
         return;
     }
     shutDownJvmBy(arrived + stopTimeout, progress);

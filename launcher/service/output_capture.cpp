@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,16 +18,6 @@ const DWORD drainMilliseconds = 2000;
 LineBuffer javaOutputLines;
 bool javaOutputFileFailed = false;
 
-// "dd.mm.yyyy HH:MM:SS ", as the launcher's log stamps its lines.
-std::string outputTimestamp() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%02u.%02u.%04u %02u:%02u:%02u ", now.wDay, now.wMonth, now.wYear, now.wHour,
-                  now.wMinute, now.wSecond);
-    return stamp;
-}
-
 // The lines of one read go to the file in one write, and so whole into one file.
 void writeJavaOutputLines(const std::vector<std::string>& lines) {
     if (lines.empty()) {
@@ -44,7 +33,7 @@ void writeJavaOutputLines(const std::vector<std::string>& lines) {
         return;
     }
     javaOutputFileFailed = false;
-    std::string stamp = outputTimestamp();
+    std::string stamp = logTimeNow();
     std::string text;
     for (const std::string& line : lines) {
         text += stamp + line + "\r\n";

@@ -9,6 +9,7 @@
 #include "diagnostics/log_writer.h"
 #include "jvmhost/java_main_thread.h"
 #include "jvmhost/jvm_creation.h"
+#include "jvmhost/thread_dump.h"
 #include "service/control_handler.h"
 #include "service/java_discovery.h"
 #include "service/lifecycle_control.h"
@@ -140,8 +141,12 @@ bool startMain() {
     // The thread's result tells why (STILL_ACTIVE when it was still on its way after the limit).
     DWORD code = STILL_ACTIVE;
     GetExitCodeThread(jvmThread, &code);
-    writeLog(code == STILL_ACTIVE ? "Timeout while waiting for Java program to start."
-                                  : "Failed to start Java program.");
+    if (code == STILL_ACTIVE) {
+        writeLog("Timeout while waiting for Java program to start.");
+        writeThreadDump("\"main\" not entered within 30 s");
+    } else {
+        writeLog("Failed to start Java program.");
+    }
     shutDownJvm();
     stopAsFailed(ERROR_SERVICE_SPECIFIC_ERROR, code);
     return false;

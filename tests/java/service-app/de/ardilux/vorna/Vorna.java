@@ -18,7 +18,9 @@ import java.util.concurrent.CountDownLatch;
  * non-daemon thread that never ends); print=N (print N numbered lines of 100 characters, out and err
  * in turn, then a worker thread's uncaught exception, then "after worker"; System.exit and the end
  * of main after gracefulShutdown each say so first; with print-to=file the numbered lines go to
- * "printed.txt" of the data directory instead, through a stream of the application's own). The class's initialisation takes as many milliseconds as
+ * "printed.txt" of the data directory instead, through a stream of the application's own);
+ * worker=lock (a thread "test-lock-holder" that sleeps in sleepHoldingTheTestLock holding a
+ * TestLock) or worker=deadlock (two threads "test-deadlock-1" and "-2" that deadlock on two). The class's initialisation takes as many milliseconds as
  * "class-init-delay.txt" in the working directory (the installation directory) says, as a slow
  * static initialiser at a slow boot might.
  */
@@ -39,6 +41,7 @@ public final class Vorna {
         if (TestRecord.behaviourOf("thread").equals("hang")) {
             startEndlessThread();
         }
+        startWorkers(TestRecord.behaviourOf("worker"));
         boolean printing = !TestRecord.behaviourOf("print").isEmpty();
         if (printing) {
             printLines(Integer.parseInt(TestRecord.behaviourOf("print")));
@@ -125,6 +128,52 @@ public final class Vorna {
         worker.join();
         System.out.println("after worker");
         TestRecord.record("printed\t" + took);
+    }
+
+    /** A lock of the application's own, which a thread dump names by its class. */
+    static final class TestLock {}
+
+    private static void startWorkers(String worker) throws InterruptedException {
+        if (worker.equals("lock")) {
+            TestLock lock = new TestLock();
+            Thread holder = new Thread(() -> sleepHoldingTheTestLock(lock), "test-lock-holder");
+            holder.setDaemon(true);
+            holder.start();
+            TestRecord.record("worker-started");
+        }
+        if (worker.equals("deadlock")) {
+            TestLock first = new TestLock();
+            TestLock second = new TestLock();
+            CountDownLatch bothHoldOne = new CountDownLatch(2);
+            startDeadlocking("test-deadlock-1", first, second, bothHoldOne);
+            startDeadlocking("test-deadlock-2", second, first, bothHoldOne);
+            bothHoldOne.await();
+            TestRecord.record("worker-started");
+        }
+    }
+
+    private static void sleepHoldingTheTestLock(TestLock lock) {
+        synchronized (lock) {
+            TestRecord.sleepForever();
+        }
+    }
+
+    private static void startDeadlocking(String name, TestLock mine, TestLock theirs, CountDownLatch bothHoldOne) {
+        Thread thread = new Thread(() -> {
+            synchronized (mine) {
+                bothHoldOne.countDown();
+                try {
+                    bothHoldOne.await();
+                } catch (InterruptedException e) {
+                    return;
+                }
+                synchronized (theirs) {
+                    TestRecord.record("no-deadlock");
+                }
+            }
+        }, name);
+        thread.setDaemon(true);
+        thread.start();
     }
 
     /** Writes "state.txt" part by part over millis, each part on disk before the next: a process
