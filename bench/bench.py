@@ -3,7 +3,7 @@
 of the bench's own (made here, removed at the end), printed as one line with the ratio and the
 goal; medians of several runs. Not tests: nothing here fails on a figure.
 
-    bench.py BENCH_CONFIG [--runs N] [launch] [log] [memory] [commands] [failure] [output]
+    bench.py BENCH_CONFIG [--runs N] [launch] [log] [memory] [commands] [failure] [output] [dump]
 
 BENCH_CONFIG is bench-config.json of a windows build (bench/run.sh passes it)."""
 
@@ -11,6 +11,7 @@ import argparse
 import sys
 
 import figure_commands
+import figure_dump
 import figure_failure
 import figure_launch
 import figure_log
@@ -25,6 +26,7 @@ FIGURES = {
     "commands": figure_commands.run,
     "failure": figure_failure.run,
     "output": figure_output.run,
+    "dump": figure_dump.run,
 }
 
 

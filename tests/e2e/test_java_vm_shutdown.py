@@ -8,7 +8,7 @@ import time
 import unittest
 from pathlib import Path
 
-from installation import install_java, jdk8, make_installation
+from installation import DUMP_VM_SHUTDOWN, install_java, jdk8, make_installation
 from java_launch import launch_text, prepare_console, run_launcher
 from service_case import ERROR_SERVICE_SPECIFIC_ERROR, RUNNING, STOP_PENDING, STOPPED, ServiceCase, rig
 from winerig import crlf
@@ -49,7 +49,8 @@ class ConsoleRun(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.text)
         self.assertEqual(result.stderr,
                          crlf(launch_text(installation) + MAIN_ENDED + "\n" + VM_SHUTDOWN_TIMEOUT + "\n"))
-        self.assertEqual(installation.log_messages(), ["VORN Service Startup", MAIN_ENDED, VM_SHUTDOWN_TIMEOUT])
+        self.assertEqual(installation.log_messages(), ["VORN Service Startup", MAIN_ENDED, VM_SHUTDOWN_TIMEOUT,
+                                                       installation.dump_written(DUMP_VM_SHUTDOWN)])
         # The bound, and what the start and the process's end add on a loaded machine.
         self.assertTrue(VM_SHUTDOWN_BOUND_S - 1 < took < VM_SHUTDOWN_BOUND_S + 15, f"took {took:.1f} s")
 
@@ -69,7 +70,8 @@ class ServiceMainEnds(ServiceCase):
     def test_stopped_with_1067_after_the_vms_shutdown(self):
         cases = [
             ("the hook runs", dict(hook="record"), ["main-exit", "shutdown-hook"], []),
-            ("a non-daemon thread never ends", dict(thread="hang"), ["main-exit"], [VM_SHUTDOWN_TIMEOUT]),
+            ("a non-daemon thread never ends", dict(thread="hang"), ["main-exit"],
+             [VM_SHUTDOWN_TIMEOUT, self.installation.dump_written(DUMP_VM_SHUTDOWN)]),
         ]
         for name, behaviour, last_events, timeout_lines in cases:
             with self.subTest(name):

@@ -7,7 +7,7 @@ installation directory."""
 import shutil
 import unittest
 
-from installation import bridge_record, install_java, jdk17, make_installation, unregistered
+from installation import bridge_record, dump_of_method, install_java, jdk17, make_installation, unregistered
 from java_launch import AGENT_OPTION, HOOK_OPTIONS, prepare_console, run_launcher
 from service_case import (
     CONTINUE_PENDING,
@@ -25,7 +25,6 @@ from stress_support import tool
 SERVICE_CONTROL_PAUSE = 2
 SERVICE_CONTROL_CONTINUE = 3
 PAUSE_TIMEOUT = 'Timeout while waiting for "pause" method.'
-VM_SHUTDOWN_TIMEOUT = "Timeout while waiting for JVM shutdown (non-daemon threads, shutdown hooks)."
 
 
 def states(records):
@@ -86,7 +85,8 @@ class Controls(ServiceCase):
         stop_pending = next(record for record in stop if record["state"] == STOP_PENDING)
         self.assertLess(stop[-1]["t"] - stop_pending["t"], 10000, "the hung pause held the stop back")
         messages = self.log_after_shutdown()
-        self.assertEqual(messages, ["VORN Service Startup", "Pausing VORNA...", PAUSE_TIMEOUT, "Shutting down VORNA...",
+        self.assertEqual(messages, ["VORN Service Startup", "Pausing VORNA...", PAUSE_TIMEOUT,
+                                    self.installation.dump_written(dump_of_method("pause")), "Shutting down VORNA...",
                                     "VORN Service Shutdown"])
         self.assertEqual(self.installation.event_names()[-3:], ["gracefulShutdown", "main-exit", "shutdown-hook"])
 

@@ -4,6 +4,7 @@ gracefulShutdown never returns."""
 import time
 import unittest
 
+from installation import DUMP_GRACEFUL, DUMP_MAIN
 from service_case import STOP_PENDING, STOPPED, STOPPED_AFTER_WAIT, ServiceCase, rig
 from stress_support import Background, tool, whole_lines
 
@@ -53,7 +54,9 @@ class GracefulShutdownNeverReturns(ServiceCase):
         self.assertEqual(self.log_after_shutdown(),
                          ["VORN Service Startup", "Shutting down VORNA...",
                           'Timeout while waiting for "gracefulShutdown" method.',
-                          'Timeout while waiting for "main" method to end.', "VORN Service Shutdown"])
+                          self.installation.dump_written(DUMP_GRACEFUL),
+                          'Timeout while waiting for "main" method to end.', self.installation.dump_written(DUMP_MAIN),
+                          "VORN Service Shutdown"])
         calls = self.installation.event_names()
         self.assertIn("gracefulShutdown", calls)
         self.assertNotIn("main-exit", calls)

@@ -4,6 +4,7 @@ controls it accepts."""
 
 import unittest
 
+from installation import dump_of_method
 from service_case import (
     ACCEPTED_CONTROLS,
     CONTINUE_PENDING,
@@ -123,7 +124,8 @@ class SlowPause(ServiceCase):
         self.assertTrue(9000 < records[-1]["t"] - records[pending]["t"] < 12000, records)
         self.assertEqual((records[-1]["controls"], records[-1]["exitcode"]), (ACCEPTED_CONTROLS, 0), records[-1])
         self.assertEqual(self.installation.log_messages(),
-                         ["VORN Service Startup", "Pausing VORNA...", 'Timeout while waiting for "pause" method.'])
+                         ["VORN Service Startup", "Pausing VORNA...", 'Timeout while waiting for "pause" method.',
+                          self.installation.dump_written(dump_of_method("pause"))])
         self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
 
 

@@ -6,6 +6,7 @@ control, and its process ends."""
 
 import unittest
 
+from installation import DUMP_MAIN, DUMP_VM_SHUTDOWN
 from service_case import STOP_PENDING, STOPPED, STOPPED_AFTER_WAIT, ServiceCase, rig
 from stress_support import tool
 
@@ -17,17 +18,18 @@ STOP_BOUND_MS = 30000
 class StopBound(ServiceCase):
     def test_stopped_within_30_seconds_with_the_unfinished_step_logged(self):
         cases = [
-            ("main never ends", dict(main="hang"), ["gracefulShutdown", "main-ignores-stop"], MAIN_TIMEOUT),
+            ("main never ends", dict(main="hang"), ["gracefulShutdown", "main-ignores-stop"], MAIN_TIMEOUT, DUMP_MAIN),
             ("a non-daemon thread never ends", dict(thread="hang"),
-             ["thread-started", "gracefulShutdown", "main-exit"], VM_SHUTDOWN_TIMEOUT),
+             ["thread-started", "gracefulShutdown", "main-exit"], VM_SHUTDOWN_TIMEOUT, DUMP_VM_SHUTDOWN),
             ("a shutdown hook never ends", dict(hook="hang"),
-             ["gracefulShutdown", "main-exit", "shutdown-hook"], VM_SHUTDOWN_TIMEOUT),
+             ["gracefulShutdown", "main-exit", "shutdown-hook"], VM_SHUTDOWN_TIMEOUT, DUMP_VM_SHUTDOWN),
             # The VM's shutdown has what is left of the stop's 30 s, not a time of its own.
             ("gracefulShutdown and main take 14 s, then a shutdown hook never ends",
              dict(gracefulShutdown="delay:8000", main="save:6000", hook="hang"),
-             ["gracefulShutdown", "state-saved", "main-exit", "shutdown-hook"], VM_SHUTDOWN_TIMEOUT),
+             ["gracefulShutdown", "state-saved", "main-exit", "shutdown-hook"], VM_SHUTDOWN_TIMEOUT,
+             DUMP_VM_SHUTDOWN),
         ]
-        for name, behaviour, events, timeout_line in cases:
+        for name, behaviour, events, timeout_line, dump in cases:
             with self.subTest(name):
                 # Also after a case that failed with the service still installed.
                 rig.remove_service()
@@ -48,6 +50,7 @@ class StopBound(ServiceCase):
 
                 self.assertEqual(self.log_after_shutdown(),
                                  ["VORN Service Startup", "Shutting down VORNA...", timeout_line,
+                                  self.installation.dump_written(dump),
                                   "VORN Service Shutdown"])
                 self.assertEqual(self.installation.event_names()[2:], events)
 

@@ -27,8 +27,9 @@ class ThreadDumps(ServiceCase):
         return [(parts[i + 1], parts[i + 2].replace("\r\n", "\n")) for i in range(1, len(parts) - 1, 3)]
 
     def written_lines(self):
-        return [WRITTEN.fullmatch(message) for message in self.installation.log_messages()
-                if WRITTEN.fullmatch(message)]
+        """The log's lines of the dumps written, with the time each took."""
+        messages = [line[28:] for line in self.installation.log_text().splitlines()]
+        return [WRITTEN.fullmatch(message) for message in messages if WRITTEN.fullmatch(message)]
 
     def ask_for_dump(self):
         result = tool("service_control", "send", "VORNA", str(THREAD_DUMP_CONTROL))
@@ -90,7 +91,8 @@ class ThreadDumps(ServiceCase):
                 written = self.written_lines()
                 self.assertEqual([line.group(1) for line in written], reasons)
                 # Written before the launcher went on: before the service's last line.
-                self.assertLess(messages.index(written[-1].group(0)), messages.index("VORN Service Shutdown"))
+                self.assertLess(messages.index(self.installation.dump_written(reasons[-1])),
+                                messages.index("VORN Service Shutdown"))
                 # The stop's bound grows by no more than the last dump's own time.
                 stop_pending = next(record for record in records if record["state"] == STOP_PENDING)
                 took = records[-1]["t"] - stop_pending["t"]

@@ -1,6 +1,7 @@
 """Installations of the launcher and Java runtimes inside the rig's prefix, the way an installer
 would leave them: files under C:\\ and the registry values that point at them."""
 
+import re
 import shutil
 from dataclasses import dataclass, field
 from pathlib import Path
@@ -12,6 +13,17 @@ LOG_NAME = "log\\vorna-launcher.log"
 OUTPUT_NAME = "log\\vorna-output.log"
 # "dd.mm.yyyy HH:MM:SS " before each line of the output file.
 OUTPUT_STAMP = 20
+THREAD_DUMPS = "log\\vorna-threads.log"
+# Why the launcher writes a thread dump by itself.
+DUMP_GRACEFUL = '"gracefulShutdown" still runs 10 s after the stop'
+DUMP_MAIN = '"main" still runs at the end of the stop'
+DUMP_VM_SHUTDOWN = "the VM's shutdown still waits for non-daemon threads or shutdown hooks"
+# A dump's log line ends with the time it took.
+DUMP_TIME = re.compile(r"^(Thread dump \(.*\) written to .*) in \d+ ms\.$")
+
+
+def dump_of_method(method):
+    return f'"{method}" still runs 10 s after the control'
 
 LEGACY_JDK_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\Java Development Kit"
 LEGACY_JRE_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\Java Runtime Environment"
@@ -44,8 +56,13 @@ class Installation:
         return path.read_bytes().decode(ANSI_CODE_PAGE, "replace").replace("\r\n", "\n") if path.exists() else ""
 
     def log_messages(self):
-        """The messages of the log's lines, without their time stamps."""
-        return [line[28:] for line in self.log_text().splitlines()]
+        """The messages of the log's lines, without their time stamps, and a thread dump's line
+        without the time the dump took."""
+        return [DUMP_TIME.sub(r"\1.", line[28:]) for line in self.log_text().splitlines()]
+
+    def dump_written(self, reason):
+        """The log line of a thread dump written for reason, as log_messages gives it."""
+        return f"Thread dump ({reason}) written to {self.data}{THREAD_DUMPS}."
 
     @property
     def output_path(self):

@@ -4,9 +4,13 @@ import java.io.FileOutputStream;
 import java.io.IOException;
 import java.io.PrintStream;
 import java.io.Writer;
+import java.lang.management.ManagementFactory;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
+import java.nio.file.Path;
 import java.util.concurrent.CountDownLatch;
+import javax.management.MBeanServer;
+import javax.management.ObjectName;
 
 /**
  * A test application with the whole lifecycle: main runs until gracefulShutdown is called.
@@ -20,7 +24,9 @@ import java.util.concurrent.CountDownLatch;
  * of main after gracefulShutdown each say so first; with print-to=file the numbered lines go to
  * "printed.txt" of the data directory instead, through a stream of the application's own);
  * worker=lock (a thread "test-lock-holder" that sleeps in sleepHoldingTheTestLock holding a
- * TestLock) or worker=deadlock (two threads "test-deadlock-1" and "-2" that deadlock on two). The class's initialisation takes as many milliseconds as
+ * TestLock) or worker=deadlock (two threads "test-deadlock-1" and "-2" that deadlock on two);
+ * threads=N (N more threads that sleep, and one that takes the VM's thread dump in-process each
+ * time "floor-dump-request" appears in the data directory, recording how long the call took). The class's initialisation takes as many milliseconds as
  * "class-init-delay.txt" in the working directory (the installation directory) says, as a slow
  * static initialiser at a slow boot might.
  */
@@ -42,6 +48,9 @@ public final class Vorna {
             startEndlessThread();
         }
         startWorkers(TestRecord.behaviourOf("worker"));
+        if (!TestRecord.behaviourOf("threads").isEmpty()) {
+            startSleepers(Integer.parseInt(TestRecord.behaviourOf("threads")));
+        }
         boolean printing = !TestRecord.behaviourOf("print").isEmpty();
         if (printing) {
             printLines(Integer.parseInt(TestRecord.behaviourOf("print")));
@@ -149,6 +158,39 @@ public final class Vorna {
             startDeadlocking("test-deadlock-2", second, first, bothHoldOne);
             bothHoldOne.await();
             TestRecord.record("worker-started");
+        }
+    }
+
+    private static void startSleepers(int count) {
+        for (int i = 0; i < count; i++) {
+            Thread sleeper = new Thread(TestRecord::sleepForever, "test-sleeper-" + i);
+            sleeper.setDaemon(true);
+            sleeper.start();
+        }
+        Thread dumper = new Thread(Vorna::dumpOnRequest, "test-floor-dumper");
+        dumper.setDaemon(true);
+        dumper.start();
+        TestRecord.record("threads-started");
+    }
+
+    /** The VM's thread dump through the same diagnostic command, called in-process. */
+    private static void dumpOnRequest() {
+        Path request = TestRecord.dataFile("floor-dump-request");
+        try {
+            MBeanServer server = ManagementFactory.getPlatformMBeanServer();
+            ObjectName command = new ObjectName("com.sun.management:type=DiagnosticCommand");
+            while (true) {
+                if (Files.deleteIfExists(request)) {
+                    long begin = System.nanoTime();
+                    String dump = (String) server.invoke(command, "threadPrint", new Object[] {new String[] {"-l"}},
+                            new String[] {String[].class.getName()});
+                    long took = (System.nanoTime() - begin) / 1000;
+                    TestRecord.record("floor-dump\t" + took + "\t" + dump.length());
+                }
+                TestRecord.sleep(5);
+            }
+        } catch (Exception e) {
+            TestRecord.record("floor-dump-failed\t" + e);
         }
     }
 
