@@ -81,6 +81,9 @@ def service_run(rig, installation):
     command(installation, "/check")
     show(f"{installation.data}heartbeat.log", heartbeat.read_text())
     show(f"{installation.data}log\\vorna-launcher.log", installation.log_text())
+    output = installation.output_path
+    show(f"{installation.data}log\\vorna-output.log (what the service's application printed)",
+         output.read_bytes().decode("latin-1").replace("\r\n", "\n") if output.exists() else "(none)")
 
 
 def main(config_path, prefix):
