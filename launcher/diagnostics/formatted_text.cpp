@@ -15,3 +15,15 @@ std::string formattedText(const char* format, va_list arguments) {
     text.resize(static_cast<std::size_t>(length));
     return text;
 }
+
+std::string withCrLf(const std::string& text) {
+    std::string stored;
+    stored.reserve(text.size() + text.size() / 32 + 2);
+    for (char c : text) {
+        if (c == '\n') {
+            stored += '\r';
+        }
+        stored += c;
+    }
+    return stored;
+}

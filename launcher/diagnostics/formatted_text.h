@@ -7,3 +7,6 @@
 
 // The text of format with arguments, printf rules; empty when the format cannot be applied.
 std::string formattedText(const char* format, va_list arguments);
+
+// Text as a text-mode stream stores it, as the launcher's files keep it: each line feed as CR LF.
+std::string withCrLf(const std::string& text);

@@ -22,19 +22,6 @@ bool openLogFile() {
     return false;
 }
 
-// The log is text as a text-mode stream stores it: each line feed as CR LF.
-std::string withCrLf(const std::string& text) {
-    std::string stored;
-    stored.reserve(text.size() + 2);
-    for (char c : text) {
-        if (c == '\n') {
-            stored += '\r';
-        }
-        stored += c;
-    }
-    return stored;
-}
-
 }  // namespace
 
 std::string logTimeNow() {
@@ -74,6 +61,13 @@ void writeLog(const char* format, ...) {
     }
 
     LeaveCriticalSection(&logLock);
+}
+
+void logRollFailure(RollingFile& file) {
+    std::string lost = file.takeRollFailure();
+    if (!lost.empty()) {
+        writeLog("%s", lost.c_str());
+    }
 }
 
 void logWindowsError(const char* call, unsigned long code) {

@@ -8,6 +8,7 @@
 
 #include "core/handle_owner.h"
 #include "core/process_state.h"
+#include "diagnostics/formatted_text.h"
 #include "diagnostics/log_writer.h"
 #include "jvmhost/ansi_text.h"
 #include "jvmhost/exception_text.h"
@@ -79,19 +80,13 @@ DWORD WINAPI dumpProc(LPVOID parameter) {
     return 0;
 }
 
-// The dump's text as the file keeps it: CR LF line ends, and a last line end.
+// The dump as the file keeps it: after its header, ended by a line end and an empty line.
 std::string fileText(const std::string& header, const std::string& dump) {
-    std::string text = header + "\r\n";
-    for (char c : dump) {
-        if (c == '\n') {
-            text += '\r';
-        }
-        text += c;
-    }
+    std::string text = header + "\n" + dump;
     if (!dump.empty() && dump.back() != '\n') {
-        text += "\r\n";
+        text += "\n";
     }
-    return text + "\r\n";
+    return withCrLf(text + "\n");
 }
 
 std::string headerLine(const std::string& reason) {
@@ -129,10 +124,7 @@ unsigned long writeThreadDump(const std::string& reason) {
                  threadDumpFile->path().c_str(), GetLastError());
         return ERROR_GEN_FAILURE;
     }
-    std::string lost = threadDumpFile->takeRollFailure();
-    if (!lost.empty()) {
-        writeLog("%s", lost.c_str());
-    }
+    logRollFailure(*threadDumpFile);
     writeLog("Thread dump (%s) written to %s in %llu ms.", reason.c_str(), threadDumpFile->path().c_str(),
              GetTickCount64() - began);
     return NO_ERROR;

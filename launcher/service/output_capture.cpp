@@ -39,10 +39,7 @@ void writeJavaOutputLines(const std::vector<std::string>& lines) {
         text += stamp + line + "\r\n";
     }
     javaOutputFile->write(text);
-    std::string lost = javaOutputFile->takeRollFailure();
-    if (!lost.empty()) {
-        writeLog("%s", lost.c_str());
-    }
+    logRollFailure(*javaOutputFile);
 }
 
 void writeJavaOutput(const char* data, std::size_t size) {
