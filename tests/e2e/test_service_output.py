@@ -55,6 +55,13 @@ class CapturedOutput(ServiceCase):
         self.assertEqual(tool("process_control", "kill", pid).returncode, 0)
         self.assertEqual(tool("process_control", "wait", pid, "10000").returncode, 0, "the process is gone")
         self.assertPrinted(self.installation.output_lines(), 4)
+        # Wine 8's service control manager keeps the killed service's last report until its next
+        # start (Windows shows it stopped with 1067): the next start writes on after the lines kept.
+        self.start_service()
+        self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
+        lines = self.installation.output_lines()
+        self.assertPrinted(lines[:len(lines) // 2], 4)
+        self.assertPrinted(lines[len(lines) // 2:], 4, "main ends after gracefulShutdown")
 
     def test_a_vm_warning_is_one_whole_line_of_the_log(self):
         # An option that only warns: the prefix comes through the VM's message hook, the text
