@@ -5,6 +5,7 @@ all within the stop's 30 s."""
 import time
 import unittest
 
+from installation import DUMP_GRACEFUL
 from service_case import RUNNING, STOP_PENDING, STOPPED, STOPPED_AFTER_WAIT, ServiceCase, rig
 from stress_support import tool
 
@@ -33,7 +34,8 @@ class SlowShutdown(ServiceCase):
 
         self.assertEqual(
             self.log_after_shutdown(),
-            ["VORN Service Startup", "Shutting down VORNA...", GRACEFUL_SHUTDOWN_TIMEOUT, "VORN Service Shutdown"],
+            ["VORN Service Startup", "Shutting down VORNA...", GRACEFUL_SHUTDOWN_TIMEOUT,
+             self.installation.dump_written(DUMP_GRACEFUL), "VORN Service Shutdown"],
         )
         self.assertEqual(tool("process_control", "wait", pid, "20000").returncode, 0, "the process ended")
         self.assertEqual(self.installation.event_names(), ["main", "entered", "gracefulShutdown", "main-exit"])

@@ -60,6 +60,11 @@ class Installation:
         without the time the dump took."""
         return [DUMP_TIME.sub(r"\1.", line[28:]) for line in self.log_text().splitlines()]
 
+    def dump_milliseconds(self):
+        """How long each thread dump the log names took, in order."""
+        times = re.findall(r"\[VORNA\] Thread dump \(.*\) written to .* in (\d+) ms\.", self.log_text())
+        return [int(time) for time in times]
+
     def dump_written(self, reason):
         """The log line of a thread dump written for reason, as log_messages gives it."""
         return f"Thread dump ({reason}) written to {self.data}{THREAD_DUMPS}."
