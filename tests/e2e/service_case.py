@@ -55,12 +55,13 @@ class ServiceCase(unittest.TestCase):
         return crlf(log_path_line(self.installation.data) + BANNER + text)
 
     def command(self, *args):
-        return self.installation.run(*args)
+        """Runs the exe from a console; the Result's returncode is its whole exit code."""
+        return self.installation.run_for_exit_code(*args)
 
-    def assertCommand(self, args, text):
+    def assertCommand(self, args, text, code=0):
         result = self.command(*args)
         self.assertEqual(result.stderr, self.console(text), f"{args}, exit {result.returncode}: {result.text}")
-        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.returncode, code, f"{args}: {result.text}")
         return result
 
     def install(self, **behaviour):
