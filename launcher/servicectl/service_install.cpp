@@ -16,9 +16,11 @@ void printResult(const char* message) {
     std::fprintf(stderr, "%s%s", message, ruleLine);
 }
 
-void printFailure(const char* context) {
+// Gives the failure's code, the command's exit code.
+int printFailure(const char* context) {
     DWORD code = GetLastError();
     std::fprintf(stderr, "%s:\t%d\n%s", context, static_cast<int>(code), ruleLine);
+    return static_cast<int>(code);
 }
 
 // The executable's own path, quoted so that a path with blanks cannot be read as a shorter
@@ -39,25 +41,22 @@ bool quotedModulePath(std::string& path) {
 
 }  // namespace
 
-void installService() {
+int installService() {
     std::fprintf(stderr, "Installing service...\t\t");
 
     std::string imagePath;
     if (!quotedModulePath(imagePath)) {
-        printFailure("failed (GetModuleFileName)");
-        return;
+        return printFailure("failed (GetModuleFileName)");
     }
     ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
-        printFailure("failed (OpenSCManager)");
-        return;
+        return printFailure("failed (OpenSCManager)");
     }
     ServiceHandle service(CreateServiceA(manager.get(), "VORNA", "VORNA", SERVICE_ALL_ACCESS,
                                          SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
                                          imagePath.c_str(), nullptr, nullptr, "nsi\0", nullptr, nullptr));
     if (!service) {
-        printFailure("failed (CreateService)");
-        return;
+        return printFailure("failed (CreateService)");
     }
     char descriptionText[] = "Ardilux Keltranes Server";
     SERVICE_DESCRIPTIONA description = {descriptionText};
@@ -67,27 +66,26 @@ void installService() {
     service.reset();
     manager.reset();
     printResult("done.\n");
+    return 0;
 }
 
-void uninstallService() {
+int uninstallService() {
     std::fprintf(stderr, "Uninstalling service...\t\t");
 
     ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
-        printFailure("failed (OpenSCManager)");
-        return;
+        return printFailure("failed (OpenSCManager)");
     }
     ServiceHandle service(OpenServiceA(manager.get(), "VORNA", SERVICE_ALL_ACCESS));
     if (!service) {
-        printFailure("failed (OpenService)");
-        return;
+        return printFailure("failed (OpenService)");
     }
     // A failed deletion has no message of its own.
     if (!DeleteService(service.get())) {
-        printFailure("failed (OpenService)");
-        return;
+        return printFailure("failed (OpenService)");
     }
     service.reset();
     manager.reset();
     printResult("done.\n");
+    return 0;
 }

@@ -14,8 +14,15 @@ from winerig import SERVICE_NAME, Rig, crlf
 STOPPED, START_PENDING, STOP_PENDING, RUNNING, CONTINUE_PENDING, PAUSE_PENDING, PAUSED = range(1, 8)
 # Stop, pause/continue, shutdown and preshutdown.
 ACCEPTED_CONTROLS = 0x107
+ERROR_SERVICE_REQUEST_TIMEOUT = 1053
+ERROR_SERVICE_ALREADY_RUNNING = 1056
+ERROR_SERVICE_DOES_NOT_EXIST = 1060
+ERROR_SERVICE_CANNOT_ACCEPT_CTRL = 1061
+ERROR_SERVICE_NOT_ACTIVE = 1062
 ERROR_SERVICE_SPECIFIC_ERROR = 1066
 ERROR_PROCESS_ABORTED = 1067
+ERROR_SERVICE_MARKED_FOR_DELETE = 1072
+ERROR_SERVICE_EXISTS = 1073
 RULE = "=" * 71 + "\n"
 
 INSTALLED = "Installing service...\t\tdone.\n" + RULE
@@ -26,11 +33,8 @@ STOPPED_AFTER_WAIT = (
 )
 CHECK_RUNNING = "Checking service:  service is running\n"
 CHECK_STOPPED = "Checking service: service stopped or not installed\n"
-CHECK_NOT_INSTALLED = (
-    "failed (OpenService):\tUnknown error code (1060)\n"
-    "Checking service: failed (QueryServiceStatusEx): ERROR_INVALID_HANDLE (6)\n"
-    "service stopped or not installed\n"
-)
+NOT_OPENED = "failed (OpenService):\tUnknown error code (1060)\n"
+CHECK_NOT_INSTALLED = NOT_OPENED
 
 rig = Rig()
 

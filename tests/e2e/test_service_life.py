@@ -7,6 +7,8 @@ from service_case import (
     CHECK_NOT_INSTALLED,
     CHECK_RUNNING,
     CHECK_STOPPED,
+    ERROR_SERVICE_DOES_NOT_EXIST,
+    ERROR_SERVICE_NOT_ACTIVE,
     INSTALLED,
     PAUSED,
     RUNNING,
@@ -57,11 +59,11 @@ class WholeLife(ServiceCase):
         self.assertEqual(calls[:5], ["main", "entered", "pause", "cont", "gracefulShutdown"], calls)
         self.assertEqual(calls.count("gracefulShutdown"), 1, calls)
         self.assertEqual(self.installation.events()[0], ["main", "2", "C:\\VORNA\\", "C:\\VORNA\\data\\"])
-        self.assertCommand(["/check"], CHECK_STOPPED)
+        self.assertCommand(["/check"], CHECK_STOPPED, ERROR_SERVICE_NOT_ACTIVE)
 
         self.assertCommand(["/u"], UNINSTALLED)
         self.assertIsNone(rig.query_service())
-        self.assertCommand(["/check"], CHECK_NOT_INSTALLED)
+        self.assertCommand(["/check"], CHECK_NOT_INSTALLED, ERROR_SERVICE_DOES_NOT_EXIST)
 
     def test_a_second_run_stopped_while_paused(self):
         self.run_service()
