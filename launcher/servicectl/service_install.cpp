@@ -6,14 +6,15 @@
 #include <string>
 
 #include "core/handle_owner.h"
+#include "servicectl/service_settings.h"
 
 namespace {
 
 const char ruleLine[] = "=======================================================================\n";
 
 // Every result message ends with the rule line, in the same write.
-void printResult(const char* message) {
-    std::fprintf(stderr, "%s%s", message, ruleLine);
+void printResult(const std::string& message) {
+    std::fprintf(stderr, "%s%s", message.c_str(), ruleLine);
 }
 
 // Gives the failure's code, the command's exit code.
@@ -58,14 +59,10 @@ int installService() {
     if (!service) {
         return printFailure("failed (CreateService)");
     }
-    char descriptionText[] = "Ardilux Keltranes Server";
-    SERVICE_DESCRIPTIONA description = {descriptionText};
-    if (!ChangeServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, &description)) {
-        printFailure("failed (ChangeServiceConfig2)");
-    }
+    std::string warnings = applyServiceSettings(service.get());
     service.reset();
     manager.reset();
-    printResult("done.\n");
+    printResult("done.\n" + warnings);
     return 0;
 }
 

@@ -25,7 +25,8 @@ ERROR_SERVICE_MARKED_FOR_DELETE = 1072
 ERROR_SERVICE_EXISTS = 1073
 RULE = "=" * 71 + "\n"
 
-INSTALLED = "Installing service...\t\tdone.\n" + RULE
+# Wine 8 refuses SERVICE_CONFIG_FAILURE_ACTIONS_FLAG (87); Windows takes it, and "/i" warns of nothing.
+INSTALLED = "Installing service...\t\tdone.\nWarning: SERVICE_CONFIG_FAILURE_ACTIONS_FLAG not set:\t87\n" + RULE
 UNINSTALLED = "Uninstalling service...\t\tdone.\n" + RULE
 START_SENT = "Starting service.\nService start pending...\n"
 STOPPED_AFTER_WAIT = (

@@ -21,6 +21,9 @@ from service_case import (
     sent,
 )
 
+# Restart after a minute, three times, then nothing; the count of failures forgotten after a day.
+RECOVERY_ACTIONS = "reset:86400 restart:60000 restart:60000 restart:60000 none:0"
+
 
 class WholeLife(ServiceCase):
     def test_install_start_check_pause_continue_stop_uninstall(self):
@@ -34,6 +37,11 @@ class WholeLife(ServiceCase):
         self.assertEqual(registration["description"], "Ardilux Keltranes Server")
         # The dependency on "nsi" is left to a Windows run: Wine 8 stores CreateServiceA's list corrupted, shows none.
         self.assertEqual(registration["state"], STOPPED)
+        # The longest orderly stop, 30 s, and a margin.
+        self.assertEqual(registration["preshutdown"], 35000)
+        # Wine keeps neither the failure actions nor their flag (both queries fail with 124); Windows shows them.
+        self.assertIn(registration["failureactions"], (RECOVERY_ACTIONS, "error:124"))
+        self.assertIn(registration["failureflag"], (1, "error:124"))
 
         self.assertCommand(["/start"], START_SENT)
         self.wait_for(RUNNING)
