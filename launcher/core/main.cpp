@@ -41,7 +41,8 @@ struct Command {
 const Command commands[] = {
     {"/i", installService},
     {"/u", uninstallService},
-    {"/start", [] { return runServiceCommand(startService); }},
+    {"/start",
+     [] { return runServiceCommand([](SC_HANDLE service) { return startService(service, logPath); }); }},
     {"/stop", [] { return runServiceCommand(stopService); }},
     {"/pause", [] { return runServiceCommand(pauseService); }},
     {"/cont", [] { return runServiceCommand(continueService); }},

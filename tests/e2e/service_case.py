@@ -28,7 +28,8 @@ RULE = "=" * 71 + "\n"
 # Wine 8 refuses SERVICE_CONFIG_FAILURE_ACTIONS_FLAG (87); Windows takes it, and "/i" warns of nothing.
 INSTALLED = "Installing service...\t\tdone.\nWarning: SERVICE_CONFIG_FAILURE_ACTIONS_FLAG not set:\t87\n" + RULE
 UNINSTALLED = "Uninstalling service...\t\tdone.\n" + RULE
-START_SENT = "Starting service.\nService start pending...\n"
+STARTING = "Starting service.\nService start pending...\nWaiting up to 100 seconds for service to start... "
+START_SENT = STARTING + "running.\n"
 STOPPED_AFTER_WAIT = (
     'ControlService sent "/stop" to the service.\nWaiting up to 30 seconds for service to stop... stopped.\n'
 )
@@ -36,6 +37,20 @@ CHECK_RUNNING = "Checking service:  service is running\n"
 CHECK_STOPPED = "Checking service: service stopped or not installed\n"
 NOT_OPENED = "failed (OpenService):\tUnknown error code (1060)\n"
 CHECK_NOT_INSTALLED = NOT_OPENED
+
+
+
+def start_failed(stopped, data):
+    """What "/start" prints for a service that stopped while it started: its stopped record's exit
+    codes and the log that says why."""
+    return (STARTING + f"stopped: Win32 exit code {stopped['exitcode']}, service-specific exit code "
+            f"{stopped['specific']}; see {data}log\\vorna-launcher.log\n")
+
+
+def start_failed_code(stopped):
+    """The exit code of "/start" for a service that stopped while it started."""
+    return stopped["exitcode"] or ERROR_SERVICE_NOT_ACTIVE
+
 
 rig = Rig()
 
@@ -96,14 +111,28 @@ class ServiceCase(unittest.TestCase):
         process.wait_for_output("watching\n")
         watch = rig.start_watch(seconds=seconds, until_state=STOPPED)
         self.addCleanup(watch.stop)
-        self.assertCommand(["/start"], START_SENT)
+        result = self.command("/start")
         records = watch.records()
         rig.forget_service_pipe()
         self.assertEqual(records[-1]["state"], STOPPED, records)
+        self.assertStartAnswer(result, records)
         process.finish(seconds + 30)
         ended = re.search(r"exit=(\d+)", process.output())
         self.assertIsNotNone(ended, f"the service's process was not seen: {process.output()!r}")
         return records, int(ended.group(1))
+
+    def assertStartAnswer(self, result, records):
+        """"/start" of a service that stopped by itself (records: every status record from before the
+        start until stopped) ends with the stopped record's exit code; a service that ran for a
+        while first (a main method that ended by itself) is seen running and ends it with 0. One
+        that ran only a moment may be seen either way."""
+        stopped = records[-1]
+        answers = {"stopped": (self.console(start_failed(stopped, self.installation.data)), start_failed_code(stopped)),
+                   "running": (self.console(START_SENT), 0)}
+        ran = running_milliseconds(records)
+        expected = ["stopped"] if ran is None else ["running"] if ran >= 2000 else ["stopped", "running"]
+        self.assertIn((result.stderr, result.returncode), [answers[answer] for answer in expected],
+                      f"{result.text} after {records}")
 
     def forget_earlier_runs(self):
         """Removes the log and the application's record, for another run within one test."""
@@ -146,3 +175,13 @@ class ServiceCase(unittest.TestCase):
                 self.fail(f"no shutdown line in the log after {seconds} s: {self.installation.log_messages()}")
             time.sleep(0.1)
         return self.installation.log_messages()
+
+
+def running_milliseconds(records):
+    """How long the records show the service running before it stopped; None when never."""
+    states = [status["state"] for status in records]
+    if RUNNING not in states:
+        return None
+    first = states.index(RUNNING)
+    ended = next(index for index in range(first, len(records)) if states[index] != RUNNING)
+    return records[ended]["t"] - records[first]["t"]

@@ -1,0 +1,67 @@
+"""Every answer a service may give to "/start", and what the command makes of it: a stand-in service
+(tests/tools/scripted_service.cpp) registered as VORNA answers as it is told, after 300 ms of its
+pending state or later, so that the command's wait and verdict show."""
+
+import shutil
+import time
+import unittest
+
+from service_case import (
+    ERROR_SERVICE_NOT_ACTIVE,
+    ERROR_SERVICE_REQUEST_TIMEOUT,
+    ERROR_SERVICE_SPECIFIC_ERROR,
+    RUNNING,
+    START_PENDING,
+    STARTING,
+    STOPPED,
+    ServiceCase,
+    rig,
+    start_failed,
+)
+from winerig import SERVICE_NAME
+
+STAND_IN = "C:\\VORNA\\scripted-service.exe"
+START_WAIT_SECONDS = 100
+
+
+class StandIn(ServiceCase):
+    def register_stand_in(self, *script):
+        """The stand-in registered as the service, with its script on its command line."""
+        rig.remove_service()
+        shutil.copy(rig.config["scripted_service"], rig.host_path(STAND_IN))
+        created = rig.wine("sc", "create", SERVICE_NAME, "binPath=", " ".join([STAND_IN, *script]))
+        self.assertEqual(created.returncode, 0, created.text)
+
+
+class StartAnswers(StandIn):
+    def test_a_service_that_stops_while_it_starts(self):
+        cases = [
+            # Stopped without an error code, it still did not start.
+            ("stopped with 0", "start=stop:0:0", dict(exitcode=0, specific=0), ERROR_SERVICE_NOT_ACTIVE),
+            ("stopped with a service-specific code", "start=stop:1066:7", dict(exitcode=1066, specific=7),
+             ERROR_SERVICE_SPECIFIC_ERROR),
+        ]
+        for name, script, stopped, code in cases:
+            with self.subTest(name):
+                self.register_stand_in(script)
+                self.assertCommand(["/start"], start_failed(stopped, self.installation.data), code)
+                rig.forget_service_pipe()
+                status = rig.query_service()
+                self.assertEqual((status["state"], status["exitcode"], status["specific"]),
+                                 (STOPPED, stopped["exitcode"], stopped["specific"]))
+
+    def test_a_service_still_starting_at_the_bound_times_out(self):
+        # Running 10 s after the bound, so that it can be stopped again.
+        self.register_stand_in(f"start=run:{(START_WAIT_SECONDS + 10) * 1000}")
+        began = time.monotonic()
+        self.assertCommand(["/start"], STARTING + "timed out.\n", ERROR_SERVICE_REQUEST_TIMEOUT)
+        took = time.monotonic() - began
+        status = rig.query_service()
+        self.assertEqual(status["state"], START_PENDING, status)
+        self.assertTrue(START_WAIT_SECONDS <= took < START_WAIT_SECONDS + 10, f"took {took:.1f} s")
+        self.wait_for(RUNNING, seconds=30)
+        rig.forget_service_pipe()
+
+
+if __name__ == "__main__":
+    unittest.main()
