@@ -30,14 +30,29 @@ INSTALLED = "Installing service...\t\tdone.\nWarning: SERVICE_CONFIG_FAILURE_ACT
 UNINSTALLED = "Uninstalling service...\t\tdone.\n" + RULE
 STARTING = "Starting service.\nService start pending...\nWaiting up to 100 seconds for service to start... "
 START_SENT = STARTING + "running.\n"
-STOPPED_AFTER_WAIT = (
-    'ControlService sent "/stop" to the service.\nWaiting up to 30 seconds for service to stop... stopped.\n'
-)
 CHECK_RUNNING = "Checking service:  service is running\n"
 CHECK_STOPPED = "Checking service: service stopped or not installed\n"
 NOT_OPENED = "failed (OpenService):\tUnknown error code (1060)\n"
 CHECK_NOT_INSTALLED = NOT_OPENED
+# What each control command waits for, in seconds, and the verb it says so with.
+CONTROL_WAITS = {"/stop": (30, "stop"), "/pause": (15, "pause"), "/cont": (15, "continue")}
+ASKED_STATES = {"/stop": "stopped", "/pause": "paused", "/cont": "running"}
 
+
+def control_sent(argument):
+    """What a control command prints once the service control manager has taken its control: then
+    it waits for the service's answer."""
+    seconds, verb = CONTROL_WAITS[argument]
+    return (f'ControlService sent "{argument}" to the service.\n'
+            f"Waiting up to {seconds} seconds for service to {verb}... ")
+
+
+def sent(argument):
+    """The whole text of a control command that the service carried out: it shows the state asked for."""
+    return control_sent(argument) + ASKED_STATES[argument] + ".\n"
+
+
+STOPPED_AFTER_WAIT = sent("/stop")
 
 
 def start_failed(stopped, data):
@@ -53,10 +68,6 @@ def start_failed_code(stopped):
 
 
 rig = Rig()
-
-
-def sent(argument):
-    return f'ControlService sent "{argument}" to the service.\n'
 
 
 class ServiceCase(unittest.TestCase):

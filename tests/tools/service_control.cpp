@@ -1,6 +1,8 @@
 // A client of the service control manager other than the launcher itself, for the cases where
 // the launcher's own commands cannot be used or are too slow.
 //   service-control start NAME      starts it; prints "error=N" (0 on success)
+//   service-control control NAME pause|continue
+//                                   sends the control once, and nothing more; prints "error=N"
 //   service-control storm NAME MS [COUNT]
 //                                   sends pause and continue alternately, as fast as the service
 //                                   control manager takes them, for MS milliseconds or until COUNT
@@ -19,6 +21,21 @@ int start(SC_HANDLE manager, const char* name) {
     SC_HANDLE service = OpenServiceA(manager, name, SERVICE_START);
     DWORD error = ERROR_SUCCESS;
     if (service == nullptr || !StartServiceA(service, 0, nullptr)) {
+        error = GetLastError();
+    }
+    std::printf("error=%lu\n", error);
+    if (service != nullptr) {
+        CloseServiceHandle(service);
+    }
+    return 0;
+}
+
+int control(SC_HANDLE manager, const char* name, const char* control) {
+    DWORD code = std::strcmp(control, "pause") == 0 ? SERVICE_CONTROL_PAUSE : SERVICE_CONTROL_CONTINUE;
+    SC_HANDLE service = OpenServiceA(manager, name, SERVICE_PAUSE_CONTINUE);
+    SERVICE_STATUS status = {};
+    DWORD error = ERROR_SUCCESS;
+    if (service == nullptr || !ControlService(service, code, &status)) {
         error = GetLastError();
     }
     std::printf("error=%lu\n", error);
@@ -65,11 +82,15 @@ int main(int argc, char* argv[]) {
     int result = 64;
     if (argc >= 3 && std::strcmp(argv[1], "start") == 0) {
         result = start(manager, argv[2]);
+    } else if (argc >= 4 && std::strcmp(argv[1], "control") == 0 &&
+               (std::strcmp(argv[3], "pause") == 0 || std::strcmp(argv[3], "continue") == 0)) {
+        result = control(manager, argv[2], argv[3]);
     } else if (argc >= 4 && std::strcmp(argv[1], "storm") == 0) {
         unsigned long count = argc >= 5 ? std::strtoul(argv[4], nullptr, 10) : ULONG_MAX;
         result = storm(manager, argv[2], std::strtoul(argv[3], nullptr, 10), count);
     } else {
-        std::fprintf(stderr, "usage: service-control start NAME | storm NAME MS [COUNT]\n");
+        std::fprintf(stderr,
+                     "usage: service-control start NAME | control NAME pause|continue | storm NAME MS [COUNT]\n");
     }
     CloseServiceHandle(manager);
     return result;
