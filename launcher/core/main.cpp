@@ -14,8 +14,11 @@
 #include "jvmhost/vm_hooks.h"
 #include "service/output_capture.h"
 #include "service/service_main.h"
+#include "servicectl/service_check.h"
 #include "servicectl/service_commands.h"
+#include "servicectl/service_controls.h"
 #include "servicectl/service_install.h"
+#include "servicectl/service_start.h"
 
 namespace {
 
@@ -27,20 +30,23 @@ const DWORD dataPathCapacity = MAX_PATH;
 // Rolled-over files are numbered from 1 up; a million roll-overs of the longest-named file fit.
 const std::string longestLogFileName = "log\\" + rolledFileName("vorna-launcher.log", 999999);
 
+// Each gives the process's exit code: 0 when it did what it says, else the Windows error code of
+// its first failure.
 struct Command {
     const char* argument;
-    void (*run)(const char* argument);
+    int (*run)();
 };
 
 // Tested in this order, each against the whole first argument, case-sensitively.
 const Command commands[] = {
-    {"/i", [](const char*) { installService(); }},
-    {"/u", [](const char*) { uninstallService(); }},
-    {"/start", sendServiceCommand},
-    {"/stop", sendServiceCommand},
-    {"/pause", sendServiceCommand},
-    {"/cont", sendServiceCommand},
-    {"/check", sendServiceCommand},
+    {"/i", installService},
+    {"/u", uninstallService},
+    {"/start",
+     [] { return runServiceCommand([](SC_HANDLE service) { return startService(service, logPath); }); }},
+    {"/stop", [] { return runServiceCommand(stopService); }},
+    {"/pause", [] { return runServiceCommand(pauseService); }},
+    {"/cont", [] { return runServiceCommand(continueService); }},
+    {"/check", [] { return runServiceCommand(checkService); }},
 };
 
 const Command* findCommand(const char* argument) {
@@ -104,8 +110,7 @@ int main(int argc, char* argv[]) {
     printBanner();
     if (argc > 1) {
         if (const Command* command = findCommand(argv[1])) {
-            command->run(argv[1]);
-            return 0;
+            return command->run();
         }
         if (std::strcmp(argv[1], "/d") != 0) {
             printUsage(argv[0]);

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
+#include "core/version.h"
+
 void printBanner() {
     std::fprintf(stderr,
-                 "\nArdilux Keltrane Server version %s\n\n"
+                 "\n%s version %s\n\n"
                  "=======================================================================\n",
-                 "3.0.0 (64 bit)");
+                 VORNA_PRODUCT_NAME, VORNA_VERSION_TEXT " (64 bit)");
 }
 
 void printUsage(const char* programName) {

@@ -1,5 +1,8 @@
 #pragma once
 
-// Carries out "/start", "/stop", "/pause", "/cont" or "/check" on the service "VORNA" through the
-// service control manager, reporting on the standard error stream.
-void sendServiceCommand(const char* argument);
+#include <windows.h>
+
+// Opens the service "VORNA" through the service control manager and runs command on it, for
+// "/start", "/stop", "/pause", "/cont" and "/check". Gives the command's exit code, or the error
+// code of the open that failed (after its line on the standard error stream; nothing runs then).
+int runServiceCommand(int (*command)(SC_HANDLE service));

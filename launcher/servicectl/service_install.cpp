@@ -6,19 +6,22 @@
 #include <string>
 
 #include "core/handle_owner.h"
+#include "servicectl/service_settings.h"
 
 namespace {
 
 const char ruleLine[] = "=======================================================================\n";
 
 // Every result message ends with the rule line, in the same write.
-void printResult(const char* message) {
-    std::fprintf(stderr, "%s%s", message, ruleLine);
+void printResult(const std::string& message) {
+    std::fprintf(stderr, "%s%s", message.c_str(), ruleLine);
 }
 
-void printFailure(const char* context) {
+// Gives the failure's code, the command's exit code.
+int printFailure(const char* context) {
     DWORD code = GetLastError();
     std::fprintf(stderr, "%s:\t%d\n%s", context, static_cast<int>(code), ruleLine);
+    return static_cast<int>(code);
 }
 
 // The executable's own path, quoted so that a path with blanks cannot be read as a shorter
@@ -39,55 +42,47 @@ bool quotedModulePath(std::string& path) {
 
 }  // namespace
 
-void installService() {
+int installService() {
     std::fprintf(stderr, "Installing service...\t\t");
 
     std::string imagePath;
     if (!quotedModulePath(imagePath)) {
-        printFailure("failed (GetModuleFileName)");
-        return;
+        return printFailure("failed (GetModuleFileName)");
     }
     ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
-        printFailure("failed (OpenSCManager)");
-        return;
+        return printFailure("failed (OpenSCManager)");
     }
     ServiceHandle service(CreateServiceA(manager.get(), "VORNA", "VORNA", SERVICE_ALL_ACCESS,
                                          SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
                                          imagePath.c_str(), nullptr, nullptr, "nsi\0", nullptr, nullptr));
     if (!service) {
-        printFailure("failed (CreateService)");
-        return;
+        return printFailure("failed (CreateService)");
     }
-    char descriptionText[] = "Ardilux Keltranes Server";
-    SERVICE_DESCRIPTIONA description = {descriptionText};
-    if (!ChangeServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, &description)) {
-        printFailure("failed (ChangeServiceConfig2)");
-    }
+    std::string warnings = applyServiceSettings(service.get());
     service.reset();
     manager.reset();
-    printResult("done.\n");
+    printResult("done.\n" + warnings);
+    return 0;
 }
 
-void uninstallService() {
+int uninstallService() {
     std::fprintf(stderr, "Uninstalling service...\t\t");
 
     ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
-        printFailure("failed (OpenSCManager)");
-        return;
+        return printFailure("failed (OpenSCManager)");
     }
     ServiceHandle service(OpenServiceA(manager.get(), "VORNA", SERVICE_ALL_ACCESS));
     if (!service) {
-        printFailure("failed (OpenService)");
-        return;
+        return printFailure("failed (OpenService)");
     }
     // A failed deletion has no message of its own.
     if (!DeleteService(service.get())) {
-        printFailure("failed (OpenService)");
-        return;
+        return printFailure("failed (OpenService)");
     }
     service.reset();
     manager.reset();
     printResult("done.\n");
+    return 0;
 }

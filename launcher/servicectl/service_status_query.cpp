@@ -6,6 +6,9 @@
 #include "core/process_state.h"
 #include "diagnostics/system_error.h"
 
+namespace {
+
+// True when the open service is in any state but stopped; false when stopped or the query fails.
 bool checkServiceState(SC_HANDLE service) {
     SERVICE_STATUS_PROCESS status = {};
     DWORD bytesNeeded = 0;
@@ -27,6 +30,8 @@ bool checkServiceState(SC_HANDLE service) {
     }
     return true;
 }
+
+}  // namespace
 
 bool isServiceRunning() {
     ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));

@@ -14,29 +14,67 @@ from winerig import SERVICE_NAME, Rig, crlf
 STOPPED, START_PENDING, STOP_PENDING, RUNNING, CONTINUE_PENDING, PAUSE_PENDING, PAUSED = range(1, 8)
 # Stop, pause/continue, shutdown and preshutdown.
 ACCEPTED_CONTROLS = 0x107
+ERROR_SERVICE_REQUEST_TIMEOUT = 1053
+ERROR_SERVICE_ALREADY_RUNNING = 1056
+ERROR_SERVICE_DOES_NOT_EXIST = 1060
+ERROR_SERVICE_CANNOT_ACCEPT_CTRL = 1061
+ERROR_SERVICE_NOT_ACTIVE = 1062
 ERROR_SERVICE_SPECIFIC_ERROR = 1066
 ERROR_PROCESS_ABORTED = 1067
+ERROR_SERVICE_MARKED_FOR_DELETE = 1072
+ERROR_SERVICE_EXISTS = 1073
 RULE = "=" * 71 + "\n"
 
-INSTALLED = "Installing service...\t\tdone.\n" + RULE
+# Wine 8 refuses SERVICE_CONFIG_FAILURE_ACTIONS_FLAG (87); Windows takes it, and "/i" warns of nothing.
+INSTALLED = "Installing service...\t\tdone.\nWarning: SERVICE_CONFIG_FAILURE_ACTIONS_FLAG not set:\t87\n" + RULE
 UNINSTALLED = "Uninstalling service...\t\tdone.\n" + RULE
-START_SENT = "Starting service.\nService start pending...\n"
-STOPPED_AFTER_WAIT = (
-    'ControlService sent "/stop" to the service.\nWaiting up to 30 seconds for service to stop... stopped.\n'
-)
+STARTING = "Starting service.\nService start pending...\nWaiting up to 100 seconds for service to start... "
+START_SENT = STARTING + "running.\n"
 CHECK_RUNNING = "Checking service:  service is running\n"
 CHECK_STOPPED = "Checking service: service stopped or not installed\n"
-CHECK_NOT_INSTALLED = (
-    "failed (OpenService):\tUnknown error code (1060)\n"
-    "Checking service: failed (QueryServiceStatusEx): ERROR_INVALID_HANDLE (6)\n"
-    "service stopped or not installed\n"
-)
+NOT_OPENED = "failed (OpenService):\tUnknown error code (1060)\n"
+CHECK_NOT_INSTALLED = NOT_OPENED
+# What each control command waits for, in seconds, and the verb it says so with.
+CONTROL_WAITS = {"/stop": (35, "stop"), "/pause": (15, "pause"), "/cont": (15, "continue")}
+ASKED_STATES = {"/stop": "stopped", "/pause": "paused", "/cont": "running"}
 
-rig = Rig()
+
+def control_sent(argument):
+    """What a control command prints once the service control manager has taken its control: then
+    it waits for the service's answer."""
+    seconds, verb = CONTROL_WAITS[argument]
+    return (f'ControlService sent "{argument}" to the service.\n'
+            f"Waiting up to {seconds} seconds for service to {verb}... ")
 
 
 def sent(argument):
-    return f'ControlService sent "{argument}" to the service.\n'
+    """The whole text of a control command that the service carried out: it shows the state asked for."""
+    return control_sent(argument) + ASKED_STATES[argument] + ".\n"
+
+
+STOPPED_AFTER_WAIT = sent("/stop")
+
+
+def refused(argument):
+    """What "/pause" or "/cont" prints when the application refused the control: the service is
+    back in the state it was in."""
+    back = "running" if argument == "/pause" else "paused"
+    return control_sent(argument) + f"{back}.\nThe service refused to {CONTROL_WAITS[argument][1]}.\n"
+
+
+def start_failed(stopped, data):
+    """What "/start" prints for a service that stopped while it started: its stopped record's exit
+    codes and the log that says why."""
+    return (STARTING + f"stopped: Win32 exit code {stopped['exitcode']}, service-specific exit code "
+            f"{stopped['specific']}; see {data}log\\vorna-launcher.log\n")
+
+
+def start_failed_code(stopped):
+    """The exit code of "/start" for a service that stopped while it started."""
+    return stopped["exitcode"] or ERROR_SERVICE_NOT_ACTIVE
+
+
+rig = Rig()
 
 
 class ServiceCase(unittest.TestCase):
@@ -55,12 +93,13 @@ class ServiceCase(unittest.TestCase):
         return crlf(log_path_line(self.installation.data) + BANNER + text)
 
     def command(self, *args):
-        return self.installation.run(*args)
+        """Runs the exe from a console; the Result's returncode is its whole exit code."""
+        return self.installation.run_for_exit_code(*args)
 
-    def assertCommand(self, args, text):
+    def assertCommand(self, args, text, code=0):
         result = self.command(*args)
         self.assertEqual(result.stderr, self.console(text), f"{args}, exit {result.returncode}: {result.text}")
-        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.returncode, code, f"{args}: {result.text}")
         return result
 
     def install(self, **behaviour):
@@ -90,14 +129,28 @@ class ServiceCase(unittest.TestCase):
         process.wait_for_output("watching\n")
         watch = rig.start_watch(seconds=seconds, until_state=STOPPED)
         self.addCleanup(watch.stop)
-        self.assertCommand(["/start"], START_SENT)
+        result = self.command("/start")
         records = watch.records()
         rig.forget_service_pipe()
         self.assertEqual(records[-1]["state"], STOPPED, records)
+        self.assertStartAnswer(result, records)
         process.finish(seconds + 30)
         ended = re.search(r"exit=(\d+)", process.output())
         self.assertIsNotNone(ended, f"the service's process was not seen: {process.output()!r}")
         return records, int(ended.group(1))
+
+    def assertStartAnswer(self, result, records):
+        """"/start" of a service that stopped by itself (records: every status record from before the
+        start until stopped) ends with the stopped record's exit code; a service that ran for a
+        while first (a main method that ended by itself) is seen running and ends it with 0. One
+        that ran only a moment may be seen either way."""
+        stopped = records[-1]
+        answers = {"stopped": (self.console(start_failed(stopped, self.installation.data)), start_failed_code(stopped)),
+                   "running": (self.console(START_SENT), 0)}
+        ran = running_milliseconds(records)
+        expected = ["stopped"] if ran is None else ["running"] if ran >= 2000 else ["stopped", "running"]
+        self.assertIn((result.stderr, result.returncode), [answers[answer] for answer in expected],
+                      f"{result.text} after {records}")
 
     def forget_earlier_runs(self):
         """Removes the log and the application's record, for another run within one test."""
@@ -140,3 +193,13 @@ class ServiceCase(unittest.TestCase):
                 self.fail(f"no shutdown line in the log after {seconds} s: {self.installation.log_messages()}")
             time.sleep(0.1)
         return self.installation.log_messages()
+
+
+def running_milliseconds(records):
+    """How long the records show the service running before it stopped; None when never."""
+    states = [status["state"] for status in records]
+    if RUNNING not in states:
+        return None
+    first = states.index(RUNNING)
+    ended = next(index for index in range(first, len(records)) if states[index] != RUNNING)
+    return records[ended]["t"] - records[first]["t"]

@@ -19,7 +19,15 @@ from pathlib import Path
 
 from installation import bridge_record, bridge_threads, install_java, jdk17, make_installation
 from java_launch import debug_port, prepare_console, run_launcher, vm_options
-from service_case import PAUSED, RUNNING, STOPPED_AFTER_WAIT, ServiceCase, sent
+from service_case import (
+    ERROR_SERVICE_CANNOT_ACCEPT_CTRL,
+    PAUSED,
+    RUNNING,
+    STOPPED_AFTER_WAIT,
+    ServiceCase,
+    refused,
+    sent,
+)
 from stress_support import rig, tool
 from vm_output import (LOCAL_REFS_REPORT, VmOutput, hotspot_reports_local_refs, loads_debugging_agent,
                        split_reports)
@@ -141,7 +149,10 @@ class ServiceLifeChecks(CheckedJni):
         application's calls the events must show. A pause the application refuses (its method
         throws or is missing) leaves the service running."""
         self.start_service()
-        self.assertCommand(["/pause"], sent("/pause"))
+        if pauses:
+            self.assertCommand(["/pause"], sent("/pause"))
+        else:
+            self.assertCommand(["/pause"], refused("/pause"), ERROR_SERVICE_CANNOT_ACCEPT_CTRL)
         self.wait_for(PAUSED if pauses else RUNNING, seconds=30)
         self.assertCommand(["/cont"], sent("/cont"))
         self.wait_for(RUNNING, seconds=30)

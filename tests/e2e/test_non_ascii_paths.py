@@ -9,7 +9,7 @@ import unittest
 import test_check_jni
 from installation import bridge_record, jdk17, make_installation
 from java_launch import prepare_console, run_launcher
-from service_case import RUNNING, STOPPED_AFTER_WAIT, ServiceCase, sent
+from service_case import ERROR_SERVICE_CANNOT_ACCEPT_CTRL, RUNNING, STOPPED_AFTER_WAIT, ServiceCase, refused
 from winerig import ANSI_CODE_PAGE, Rig
 
 rig = Rig()
@@ -47,8 +47,8 @@ class Service(ServiceCase):
 
     def test_what_the_application_throws_is_logged_in_the_logs_encoding(self):
         self.run_service(pause=f"throw:{THROWN}")
-        self.assertCommand(["/pause"], sent("/pause"))
         # Refused by the application: running again once its call is done.
+        self.assertCommand(["/pause"], refused("/pause"), ERROR_SERVICE_CANNOT_ACCEPT_CTRL)
         self.wait_for(RUNNING, seconds=30)
         self.assertEqual(self.installation.log_messages()[-2:], [
             "Pausing VORNA...", f'Exception thrown by "pause" method: java.lang.IllegalStateException: {THROWN}'])

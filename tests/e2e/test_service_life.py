@@ -7,6 +7,8 @@ from service_case import (
     CHECK_NOT_INSTALLED,
     CHECK_RUNNING,
     CHECK_STOPPED,
+    ERROR_SERVICE_DOES_NOT_EXIST,
+    ERROR_SERVICE_NOT_ACTIVE,
     INSTALLED,
     PAUSED,
     RUNNING,
@@ -18,6 +20,9 @@ from service_case import (
     rig,
     sent,
 )
+
+# Restart after a minute, three times, then nothing; the count of failures forgotten after a day.
+RECOVERY_ACTIONS = "reset:86400 restart:60000 restart:60000 restart:60000 none:0"
 
 
 class WholeLife(ServiceCase):
@@ -32,6 +37,11 @@ class WholeLife(ServiceCase):
         self.assertEqual(registration["description"], "Ardilux Keltranes Server")
         # The dependency on "nsi" is left to a Windows run: Wine 8 stores CreateServiceA's list corrupted, shows none.
         self.assertEqual(registration["state"], STOPPED)
+        # The longest orderly stop, 30 s, and a margin.
+        self.assertEqual(registration["preshutdown"], 35000)
+        # Wine keeps neither the failure actions nor their flag (both queries fail with 124); Windows shows them.
+        self.assertIn(registration["failureactions"], (RECOVERY_ACTIONS, "error:124"))
+        self.assertIn(registration["failureflag"], (1, "error:124"))
 
         self.assertCommand(["/start"], START_SENT)
         self.wait_for(RUNNING)
@@ -57,11 +67,11 @@ class WholeLife(ServiceCase):
         self.assertEqual(calls[:5], ["main", "entered", "pause", "cont", "gracefulShutdown"], calls)
         self.assertEqual(calls.count("gracefulShutdown"), 1, calls)
         self.assertEqual(self.installation.events()[0], ["main", "2", "C:\\VORNA\\", "C:\\VORNA\\data\\"])
-        self.assertCommand(["/check"], CHECK_STOPPED)
+        self.assertCommand(["/check"], CHECK_STOPPED, ERROR_SERVICE_NOT_ACTIVE)
 
         self.assertCommand(["/u"], UNINSTALLED)
         self.assertIsNone(rig.query_service())
-        self.assertCommand(["/check"], CHECK_NOT_INSTALLED)
+        self.assertCommand(["/check"], CHECK_NOT_INSTALLED, ERROR_SERVICE_DOES_NOT_EXIST)
 
     def test_a_second_run_stopped_while_paused(self):
         self.run_service()

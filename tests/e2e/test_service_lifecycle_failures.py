@@ -6,7 +6,15 @@ followed by the state before it); a stop goes on as an orderly stop."""
 import time
 import unittest
 
-from service_case import PAUSED, RUNNING, STOPPED, STOPPED_AFTER_WAIT, ServiceCase, sent
+from service_case import (
+    ERROR_SERVICE_CANNOT_ACCEPT_CTRL,
+    RUNNING,
+    STOPPED,
+    STOPPED_AFTER_WAIT,
+    ServiceCase,
+    refused,
+    sent,
+)
 
 
 def thrown(method):
@@ -19,7 +27,7 @@ class WithoutPause(ServiceCase):
 
     def test_a_missing_pause_is_logged_and_the_service_runs_on(self):
         self.run_service()
-        self.assertCommand(["/pause"], sent("/pause"))
+        self.assertCommand(["/pause"], refused("/pause"), ERROR_SERVICE_CANNOT_ACCEPT_CTRL)
         missing = 'FATAL ERROR: Failed to locate "pause" method in class de/ardilux/vorna/Vorna.'
         self.wait_for_log_lines(["VORN Service Startup", "Pausing VORNA...", missing])
         self.wait_for(RUNNING, seconds=30)
@@ -41,15 +49,15 @@ class Throwing(ServiceCase):
     def test_each_exception_is_logged_and_the_service_goes_on_as_before_or_stops(self):
         self.run_service(pause="throw", cont="throw", gracefulShutdown="throw")
         cases = [
-            ("/pause", "Pausing VORNA...", "pause", RUNNING),
-            ("/cont", "Continuing VORNA...", "cont", RUNNING),
-            ("/stop", "Shutting down VORNA...", "gracefulShutdown", STOPPED),
+            ("/pause", "Pausing VORNA...", "pause", RUNNING, refused("/pause"), ERROR_SERVICE_CANNOT_ACCEPT_CTRL),
+            # A service that runs is running after a continue, whatever cont() did.
+            ("/cont", "Continuing VORNA...", "cont", RUNNING, sent("/cont"), 0),
+            ("/stop", "Shutting down VORNA...", "gracefulShutdown", STOPPED, STOPPED_AFTER_WAIT, 0),
         ]
-        for argument, message, method, state in cases:
+        for argument, message, method, state, text, code in cases:
             with self.subTest(argument):
                 lines = len(self.installation.log_messages())
-                text = STOPPED_AFTER_WAIT if argument == "/stop" else sent(argument)
-                self.assertCommand([argument], text)
+                self.assertCommand([argument], text, code)
                 self.wait_for_event(f"{method}-throws")
                 status = self.wait_for(state, seconds=30)
                 self.assertEqual(status["exitcode"], 0, status)

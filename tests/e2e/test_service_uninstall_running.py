@@ -6,6 +6,9 @@ import unittest
 from service_case import (
     CHECK_NOT_INSTALLED,
     CHECK_RUNNING,
+    ERROR_SERVICE_DOES_NOT_EXIST,
+    ERROR_SERVICE_MARKED_FOR_DELETE,
+    INSTALLED,
     RULE,
     RUNNING,
     STOPPED_AFTER_WAIT,
@@ -25,16 +28,17 @@ class UninstallWhileRunning(ServiceCase):
         self.assertEqual(status["state"], RUNNING, status)
         self.assertCommand(["/check"], CHECK_RUNNING)
         # Windows opens a marked service and refuses its deletion; either way the code is 1072.
-        self.assertCommand(["/u"], "Uninstalling service...\t\t" + MARKED)
-        self.assertCommand(["/i"], "Installing service...\t\tfailed (CreateService):\t1072\n" + RULE)
+        self.assertCommand(["/u"], "Uninstalling service...\t\t" + MARKED, ERROR_SERVICE_MARKED_FOR_DELETE)
+        self.assertCommand(["/i"], "Installing service...\t\tfailed (CreateService):\t1072\n" + RULE,
+                           ERROR_SERVICE_MARKED_FOR_DELETE)
 
         self.assertCommand(["/stop"], STOPPED_AFTER_WAIT)
         # Windows and Wine alike delete it once no handle is open; a stopped service that a client
         # still holds open would stay, and Wine would even start it again (Windows: 1072).
         self.wait_until_removed()
         self.assertEqual(self.log_after_shutdown()[-2:], ["Shutting down VORNA...", "VORN Service Shutdown"])
-        self.assertCommand(["/check"], CHECK_NOT_INSTALLED)
-        self.assertCommand(["/i"], "Installing service...\t\tdone.\n" + RULE)
+        self.assertCommand(["/check"], CHECK_NOT_INSTALLED, ERROR_SERVICE_DOES_NOT_EXIST)
+        self.assertCommand(["/i"], INSTALLED)
 
 
 if __name__ == "__main__":

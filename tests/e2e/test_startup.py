@@ -1,6 +1,7 @@
 """The real exe's start-up from a console: the registry values, the log path, the banner, the
 usage text, the command table and the exit codes."""
 
+import re
 import subprocess
 import unittest
 
@@ -132,13 +133,13 @@ class CommandLine(unittest.TestCase):
                 self.assertEqual(result.returncode, 3, result.text)
                 self.assertTrue(result.text.endswith(usage("C:\\VORNA\\vorna-launcher.exe")), result.text)
 
-    def test_commands_exit_0_and_ignore_further_arguments(self):
+    def test_commands_ignore_further_arguments(self):
         rig.remove_service()
         alone = self.installation.run("/check")
         for arguments in (["/check", "/d"], ["/check", "/stop", "x"]):
             with self.subTest(arguments=arguments):
                 result = self.installation.run(*arguments)
-                self.assertEqual(result.returncode, 0)
+                self.assertEqual(result.returncode, alone.returncode)
                 self.assertEqual(result.stderr, alone.stderr)
 
     def test_the_launch_runs_without_arguments_and_after_d_and_fails_with_1(self):
@@ -172,6 +173,28 @@ class Executable(unittest.TestCase):
         )
         self.assertIn("<description>Ardilux Keltranes Service</description>", manifest)
         self.assertIn('<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>', manifest)
+
+    def test_version_resource_carries_the_banners_product_and_version(self):
+        installation = make_installation(rig)
+        banner = re.search(r"\n(.+) version (\S+) \(64 bit\)\n", installation.run("/x").text)
+        product, version = banner.groups()
+        result = rig.wine(rig.config["version_dump"], rig.config["launcher"])
+        self.assertEqual(result.returncode, 0, result.stderr)
+        fields = dict(line.split("=", 1) for line in result.stdout.decode("ascii").splitlines())
+        self.assertEqual(fields, {
+            "fixed.FileVersion": version + ".0",
+            "fixed.ProductVersion": version + ".0",
+            "fixed.FileOS": "0x40004",  # VOS_NT_WINDOWS32
+            "fixed.FileType": "1",  # VFT_APP
+            "translation": "040904b0",  # U.S. English, Unicode
+            "CompanyName": "Ardilux",
+            "FileDescription": f"{product} launcher",
+            "FileVersion": version,
+            "InternalName": "vorna-launcher",
+            "OriginalFilename": "vorna-launcher.exe",
+            "ProductName": product,
+            "ProductVersion": version,
+        })
 
     def test_only_system_libraries_are_imported(self):
         dump = subprocess.run([rig.config["objdump"], "-p", rig.config["launcher"]], capture_output=True, text=True,

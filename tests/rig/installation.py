@@ -3,6 +3,7 @@ would leave them: files under C:\\ and the registry values that point at them.""
 
 import re
 import shutil
+import subprocess
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -106,6 +107,19 @@ class Installation:
     def run(self, *args, timeout=180):
         """Runs the launcher from a console, by its Windows path."""
         return self.rig.wine(self.exe, *args, timeout=timeout)
+
+    def run_for_exit_code(self, *args, timeout=180):
+        """Runs the launcher from a console through run-with-command-line, which prints the exe's
+        whole exit code once it has ended: Wine hands a Linux parent only the low 8 bits of a
+        Windows exit code. The Result's returncode is the whole code; the runner ends every run
+        with a line, so a run that Wine never started is repeated and no other."""
+        runner = self.rig.config["run_with_command_line"]
+        result = self.rig.rig_tool(runner, self.exe, subprocess.list2cmdline([self.exe, *args]), timeout=timeout)
+        ended = re.fullmatch(rb"(.*)exit=(\d+)\r?\n", result.stdout, re.DOTALL)
+        if ended is None:
+            raise RuntimeError(f"the runner did not see the launcher end ({result.returncode}): {result.stdout!r} "
+                               f"{result.stderr!r}")
+        return Result(int(ended.group(2)), ended.group(1), result.stderr)
 
     def start(self, *args, stderr_path, stdout_path=None):
         return self.rig.start_wine(self.exe, *args, stderr_path=stderr_path, stdout_path=stdout_path)

@@ -1,5 +1,7 @@
 // Starts PROGRAM with exactly the command line given, as a shell or another program might, and
-// passes on its exit code: the program sees argv[0] as that command line spells it.
+// passes on its exit code: the program sees argv[0] as that command line spells it. Once the
+// program has ended, prints "exit=CODE" with its whole exit code: Wine hands a Linux parent only
+// the low 8 bits of a Windows exit code. Every way it ends writes a line.
 //   run-with-command-line PROGRAM COMMAND-LINE
 #include <windows.h>
 
@@ -19,10 +21,16 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
         return 65;
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
+    DWORD code = 0;
+    bool ended = WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 &&
+                 GetExitCodeProcess(process.hProcess, &code);
+    DWORD error = GetLastError();
     CloseHandle(process.hProcess);
+    if (!ended) {
+        std::fprintf(stderr, "waiting for the program failed: %lu\n", error);
+        return 66;
+    }
+    std::printf("exit=%lu\n", code);
     return static_cast<int>(code);
 }

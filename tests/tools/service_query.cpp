@@ -2,7 +2,10 @@
 // way it ends writes a line, so that the rig can tell an answer from a program that Wine never ran;
 // a query that cannot be made ends the command with 1.
 //
-//   service-query query NAME               one line of tab-separated fields; exit 2 when not installed
+//   service-query query NAME               one line of tab-separated fields; exit 2 when not installed.
+//                                          The preshutdown timeout, the failure actions and their
+//                                          flag read "error:N" when the service control manager
+//                                          cannot give them.
 //   service-query watch NAME MS [STATE]    every distinct status record seen while polling for MS
 //                                          milliseconds, or until the service shows STATE after
 //                                          showing another (a stopped service that is started and
@@ -65,6 +68,54 @@ int failed(const char* call) {
     return 1;
 }
 
+// One setting of QueryServiceConfig2A into buffer; the error code when the call fails.
+DWORD querySetting(SC_HANDLE service, DWORD level, std::vector<BYTE>& buffer) {
+    DWORD needed = 0;
+    if (!QueryServiceConfig2A(service, level, nullptr, 0, &needed) && GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return GetLastError();
+    }
+    buffer.assign(needed, 0);
+    return QueryServiceConfig2A(service, level, buffer.data(), needed, &needed) ? ERROR_SUCCESS : GetLastError();
+}
+
+std::string errorField(DWORD error) {
+    return "error:" + std::to_string(error);
+}
+
+// "preshutdown=MS", "failureactions=reset:S ACTION:MS ..." (ACTION none, restart, reboot or run),
+// "failureflag=0|1", tab-separated.
+std::string recoveryFields(SC_HANDLE service) {
+    static const char* const actionNames[] = {"none", "restart", "reboot", "run"};
+    std::vector<BYTE> buffer;
+    std::string fields = "preshutdown=";
+    DWORD error = querySetting(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, buffer);
+    fields += error != ERROR_SUCCESS
+                  ? errorField(error)
+                  : std::to_string(reinterpret_cast<SERVICE_PRESHUTDOWN_INFO*>(buffer.data())->dwPreshutdownTimeout);
+
+    fields += "\tfailureactions=";
+    error = querySetting(service, SERVICE_CONFIG_FAILURE_ACTIONS, buffer);
+    if (error != ERROR_SUCCESS) {
+        fields += errorField(error);
+    } else {
+        auto* actions = reinterpret_cast<SERVICE_FAILURE_ACTIONSA*>(buffer.data());
+        fields += "reset:" + std::to_string(actions->dwResetPeriod);
+        for (DWORD i = 0; i < actions->cActions; ++i) {
+            const SC_ACTION& action = actions->lpsaActions[i];
+            fields += " ";
+            fields += action.Type <= SC_ACTION_RUN_COMMAND ? actionNames[action.Type] : "unknown";
+            fields += ":" + std::to_string(action.Delay);
+        }
+    }
+
+    fields += "\tfailureflag=";
+    error = querySetting(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, buffer);
+    fields += error != ERROR_SUCCESS ? errorField(error)
+                                     : std::to_string(reinterpret_cast<SERVICE_FAILURE_ACTIONS_FLAG*>(buffer.data())
+                                                          ->fFailureActionsOnNonCrashFailures);
+    return fields;
+}
+
 int query(SC_HANDLE manager, const char* name) {
     ScHandle service(OpenServiceA(manager, name, SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG));
     if (service.handle == nullptr) {
@@ -92,11 +143,12 @@ int query(SC_HANDLE manager, const char* name) {
         QueryServiceConfig2A(service.handle, SERVICE_CONFIG_DESCRIPTION, descriptionBuffer.data(), needed, &needed) &&
         description->lpDescription != nullptr;
 
-    std::printf("%s\tpid=%lu\ttype=0x%lx\tstart=%lu\terror=%lu\tpath=%s\tdisplay=%s\tdependencies=%s\tdescription=%s\n",
+    std::printf("%s\tpid=%lu\ttype=0x%lx\tstart=%lu\terror=%lu\tpath=%s\tdisplay=%s\tdependencies=%s\tdescription=%s"
+                "\t%s\n",
                 statusFields(status).c_str(), status.dwProcessId, config->dwServiceType, config->dwStartType,
                 config->dwErrorControl, config->lpBinaryPathName ? config->lpBinaryPathName : "",
                 config->lpDisplayName ? config->lpDisplayName : "", dependencyList(config->lpDependencies).c_str(),
-                haveDescription ? description->lpDescription : "");
+                haveDescription ? description->lpDescription : "", recoveryFields(service.handle).c_str());
     return 0;
 }
 

@@ -9,8 +9,9 @@ import java.nio.file.Path;
 /**
  * An instrumentation agent that stands in for the installation's own, to act inside the VM's
  * creation as "agent-behaviour.txt" in the working directory asks: "hang" (its premain never
- * returns, so the creation never ends), "throw" (the VM cannot load its agent and aborts), or
- * nothing (it returns at once).
+ * returns, so the creation never ends), "throw" (the VM cannot load its agent and aborts),
+ * "delay-throw:MS" (the same after MS milliseconds: a launch that fails late), or nothing (it
+ * returns at once).
  */
 public final class TestAgent {
     private TestAgent() {}
@@ -27,6 +28,10 @@ public final class TestAgent {
         }
         if (behaviour.equals("hang")) {
             Thread.sleep(Long.MAX_VALUE);
+        }
+        if (behaviour.startsWith("delay-throw:")) {
+            Thread.sleep(Long.parseLong(behaviour.substring("delay-throw:".length())));
+            behaviour = "throw";
         }
         if (behaviour.equals("throw")) {
             throw new IllegalStateException("test agent was asked to throw");
