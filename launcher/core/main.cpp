@@ -17,6 +17,7 @@
 #include "servicectl/service_check.h"
 #include "servicectl/service_commands.h"
 #include "servicectl/service_controls.h"
+#include "servicectl/service_dump.h"
 #include "servicectl/service_install.h"
 #include "servicectl/service_start.h"
 
@@ -47,6 +48,8 @@ const Command commands[] = {
     {"/pause", [] { return runServiceCommand(pauseService); }},
     {"/cont", [] { return runServiceCommand(continueService); }},
     {"/check", [] { return runServiceCommand(checkService); }},
+    {"/dump",
+     [] { return runServiceCommand([](SC_HANDLE service) { return dumpThreads(service, threadDumpFile->path()); }); }},
 };
 
 const Command* findCommand(const char* argument) {

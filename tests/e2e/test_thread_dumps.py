@@ -1,16 +1,24 @@
-"""Thread dumps of the running application: on request through the service control manager, and
-by the launcher itself whenever a bound of a stop runs out with the VM alive. Each is the VM's own
+"""Thread dumps of the running application: on request ("/dump", a control of the service's own
+through the service control manager), and by the launcher itself whenever a bound of a stop runs
+out with the VM alive. Each is the VM's own
 full dump (threads, stacks, locks, deadlocks) with a header line, in the log folder's
 "vorna-threads.log", named in the log before the launcher goes on."""
 
 import re
 import unittest
 
-from service_case import STOP_PENDING, STOPPED, STOPPED_AFTER_WAIT, ServiceCase, rig
-from stress_support import tool
+from service_case import (
+    ERROR_SERVICE_DOES_NOT_EXIST,
+    ERROR_SERVICE_NOT_ACTIVE,
+    NOT_OPENED,
+    STOP_PENDING,
+    STOPPED,
+    STOPPED_AFTER_WAIT,
+    ServiceCase,
+    rig,
+)
 from winerig import ANSI_CODE_PAGE
 
-THREAD_DUMP_CONTROL = 129
 DUMPS = "log\\vorna-threads.log"
 HEADER = re.compile(r"\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d \[VORNA\] Thread dump \((.*)\)")
 WRITTEN = re.compile(r"Thread dump \((.*)\) written to (.*) in (\d+) ms\.")
@@ -32,8 +40,21 @@ class ThreadDumps(ServiceCase):
         return [WRITTEN.fullmatch(message) for message in messages if WRITTEN.fullmatch(message)]
 
     def ask_for_dump(self):
-        result = tool("service_control", "send", "VORNA", str(THREAD_DUMP_CONTROL))
-        self.assertEqual(result.stdout.strip(), b"error=0", result.stdout)
+        self.assertCommand(["/dump"], f"Thread dump written to {self.installation.data}{DUMPS}.\n")
+
+    def test_a_dump_is_asked_of_a_service_that_runs_only(self):
+        cases = [
+            ("not installed", None, NOT_OPENED, ERROR_SERVICE_DOES_NOT_EXIST),
+            ("stopped", STOPPED, "ControlService failed (/dump).\nERROR_SERVICE_NOT_ACTIVE (1062)\n",
+             ERROR_SERVICE_NOT_ACTIVE),
+        ]
+        for name, state, text, code in cases:
+            with self.subTest(name):
+                if state is not None:
+                    self.install()
+                self.assertCommand(["/dump"], text, code)
+                self.assertFalse(rig.host_path(self.installation.data + DUMPS).exists())
+                self.assertEqual(self.installation.log_messages(), [])
 
     def test_a_dump_on_request_shows_a_thread_its_method_and_the_lock_it_holds(self):
         self.run_service(worker="lock")
