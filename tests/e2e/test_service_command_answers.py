@@ -19,6 +19,7 @@ from service_case import (
     STOPPED,
     ServiceCase,
     control_sent,
+    refused,
     rig,
     sent,
     start_failed,
