@@ -57,8 +57,7 @@ def run(bench, runs):
     for index in range(runs):
         for name, measure in kinds[index % 2:] + kinds[:index % 2]:
             samples[name].append(measure())
-    own = [int(message.rsplit(" in ", 1)[1].split()[0]) for message in installation.log_messages()
-           if message.startswith("Thread dump (asked for by /dump) written to")]
+    own = installation.dump_milliseconds()
     figure("dump", samples["ours"], samples["floor"], "ms", "ratio <= 1.2", lambda ratio: ratio <= 1.2,
            f"{THREADS} threads more, /dump to the file complete beside the diagnostic command in-process")
     note("", f"of /dump's time, the launcher's dump in the service (attach, command, file): {median(own):.1f} ms "

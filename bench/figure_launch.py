@@ -59,7 +59,9 @@ def run(bench, runs):
 
     install_dir = rig.host_path(installation.install)
     java_args = [bench.config["jdk_home"] + "/bin/java", "-cp", str(install_dir / "vorna.jar"),
-                 *[option for option in options if not option.startswith(("-Djava.class.path=", "-javaagent:"))],
+                 # The VM's hooks ("vfprintf", "exit", "abort") are no options of the java launcher.
+                 *[option for option in options
+                   if option.startswith("-") and not option.startswith(("-Djava.class.path=", "-javaagent:"))],
                  f"-javaagent:{install_dir / 'libs' / 'spring-instrument-4.1.5.RELEASE.jar'}",
                  MAIN_CLASS.replace("/", "."), installation.install, installation.data]
 
