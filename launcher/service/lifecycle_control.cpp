@@ -1,5 +1,7 @@
 #include "service/lifecycle_control.h"
 
+#include <algorithm>
+
 #include "core/process_state.h"
 #include "diagnostics/log_writer.h"
 #include "jvmhost/lifecycle_calls.h"
@@ -91,6 +93,17 @@ void reportSupervisedState() {
         }
     }
     LeaveCriticalSection(&statusLock);
+}
+
+DWORD pauseOrContinueWait(DWORD period) {
+    EnterCriticalSection(&statusLock);
+    ULONGLONG running = GetTickCount64() - lifecycleCallStarted;
+    DWORD wait = period;
+    if (pendingControl != 0) {
+        wait = running >= lifecycleTimeout ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(period, lifecycleTimeout - running));
+    }
+    LeaveCriticalSection(&statusLock);
+    return wait;
 }
 
 HANDLE pauseOrContinueWakeHandle() {

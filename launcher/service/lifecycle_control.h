@@ -19,3 +19,6 @@ void reportSupervisedState();
 
 // What the supervision loop also waits for: the end of a pending method, or the start of one.
 HANDLE pauseOrContinueWakeHandle();
+
+// How long the supervision loop may wait before a pending method's 10 s are up: at most period.
+DWORD pauseOrContinueWait(DWORD period);

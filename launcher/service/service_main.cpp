@@ -174,7 +174,7 @@ bool superviseJava() {
         reportSupervisedState();
         // A stop, the end of main, and the start or end of a pause or continue end the wait at once.
         HANDLE wake[] = {shutdownEvent, jvmThread, pauseOrContinueWakeHandle()};
-        WaitForMultipleObjects(3, wake, FALSE, supervisionPeriod);
+        WaitForMultipleObjects(3, wake, FALSE, pauseOrContinueWait(supervisionPeriod));
     }
     return true;
 }

@@ -120,10 +120,11 @@ class SlowPause(ServiceCase):
         records = watch.records()
         pending = first_index(records, PAUSE_PENDING)
         self.assertEqual({status["state"] for status in records[pending:-1]}, {PAUSE_PENDING}, records)
-        # Paused at 10 s, once the pause's thread dump is written.
+        # Paused at 10 s, once the pause's thread dump is written; a second of slack for the
+        # watcher and a loaded machine.
         took = records[-1]["t"] - records[pending]["t"]
         dump = self.installation.dump_milliseconds()
-        self.assertTrue(9000 < took < 11000 + sum(dump), f"paused {took} ms after pause pending, dump {dump} ms")
+        self.assertTrue(9500 < took < 11000 + sum(dump), f"paused {took} ms after pause pending, dump {dump} ms")
         self.assertEqual((records[-1]["controls"], records[-1]["exitcode"]), (ACCEPTED_CONTROLS, 0), records[-1])
         self.assertEqual(self.installation.log_messages(),
                          ["VORN Service Startup", "Pausing VORNA...", 'Timeout while waiting for "pause" method.',
