@@ -70,6 +70,10 @@ def service_run(rig, installation):
     rig.forget_service_pipe()
     wait_for(lambda: heartbeat.exists() and "heartbeat 2" in heartbeat.read_text(), 60, "the service's heartbeats")
     command(installation, "/check")
+    command(installation, "/dump")
+    dumps = installation.rig.host_path(installation.data + "log\\vorna-threads.log")
+    show(f"{installation.data}log\\vorna-threads.log (its first lines)",
+         "\n".join(dumps.read_bytes().decode("latin-1").replace("\r\n", "\n").splitlines()[:12]))
     command(installation, "/pause")
     rig.wait_for_state(SERVICE_PAUSED)
     time.sleep(2)
