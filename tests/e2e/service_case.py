@@ -69,6 +69,12 @@ def start_failed(stopped, data):
             f"{stopped['specific']}; see {data}log\\vorna-launcher.log\n")
 
 
+# Now and then Wine's StartService answers 1053 for a service that reported stopped within a few
+# hundred milliseconds of its start, having run (seen once in a fresh-root run); Windows answers
+# once the service's main has been started, and "/start" then sees it stopped.
+START_RACED_UNDER_WINE = "Starting service.\nStartService failed.\nERROR_SERVICE_REQUEST_TIMEOUT (1053)\n"
+
+
 def start_failed_code(stopped):
     """The exit code of "/start" for a service that stopped while it started."""
     return stopped["exitcode"] or ERROR_SERVICE_NOT_ACTIVE
@@ -147,9 +153,12 @@ class ServiceCase(unittest.TestCase):
         on its own: the watcher may miss a moment of running that "/start" saw."""
         stopped = records[-1]
         answers = {"stopped": (self.console(start_failed(stopped, self.installation.data)), start_failed_code(stopped)),
-                   "running": (self.console(START_SENT), 0)}
+                   "running": (self.console(START_SENT), 0),
+                   "wine": (self.console(START_RACED_UNDER_WINE), ERROR_SERVICE_REQUEST_TIMEOUT)}
         ran = running_milliseconds(records)
         expected = ["running"] if ran is not None and ran >= 2000 else ["stopped", "running"]
+        if ran is None:
+            expected.append("wine")
         self.assertIn((result.stderr, result.returncode), [answers[answer] for answer in expected],
                       f"{result.text} after {records}")
 
