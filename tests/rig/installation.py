@@ -4,6 +4,7 @@ would leave them: files under C:\\ and the registry values that point at them.""
 import re
 import shutil
 import subprocess
+import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -14,6 +15,9 @@ LOG_NAME = "log\\vorna-launcher.log"
 OUTPUT_NAME = "log\\vorna-output.log"
 # "dd.mm.yyyy HH:MM:SS " before each line of the output file.
 OUTPUT_STAMP = 20
+# run-with-command-line's status and message when CreateProcess failed with ERROR_INTERNAL_ERROR
+RUNNER_NOT_STARTED = 65
+LAUNCHER_NOT_STARTED = b"CreateProcess failed: 1359\r\n"
 THREAD_DUMPS = "log\\vorna-threads.log"
 # Why the launcher writes a thread dump by itself.
 DUMP_GRACEFUL = '"gracefulShutdown" still runs 10 s after the stop'
@@ -112,9 +116,18 @@ class Installation:
         """Runs the launcher from a console through run-with-command-line, which prints the exe's
         whole exit code once it has ended: Wine hands a Linux parent only the low 8 bits of a
         Windows exit code. The Result's returncode is the whole code; the runner ends every run
-        with a line, so a run that Wine never started is repeated and no other."""
+        with a line, so a run that Wine never started is repeated and no other: the runner itself
+        not started (rig_tool repeats that), or the launcher not started, which Wine answers now and
+        then under load with CreateProcess failing with ERROR_INTERNAL_ERROR, the new process
+        having died in Wine's own start-up before running anything of the exe."""
         runner = self.rig.config["run_with_command_line"]
-        result = self.rig.rig_tool(runner, self.exe, subprocess.list2cmdline([self.exe, *args]), timeout=timeout)
+        for attempt in range(3):
+            if attempt:
+                time.sleep(1)
+            result = self.rig.rig_tool(runner, self.exe, subprocess.list2cmdline([self.exe, *args]), timeout=timeout)
+            if not (result.returncode == RUNNER_NOT_STARTED and not result.stdout
+                    and LAUNCHER_NOT_STARTED in result.stderr):
+                break
         ended = re.fullmatch(rb"(.*)exit=(\d+)\r?\n", result.stdout, re.DOTALL)
         if ended is None:
             raise RuntimeError(f"the runner did not see the launcher end ({result.returncode}): {result.stdout!r} "
