@@ -56,6 +56,10 @@ HMODULE importedRuntime(HMODULE module) {
     return nullptr;
 }
 
+void notCaptured(const char* why) {
+    writeLog("%s: what the Java VM writes to its standard streams itself is not captured.", why);
+}
+
 template <typename Function>
 Function runtimeFunction(HMODULE runtime, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(runtime, name)));
@@ -66,7 +70,7 @@ Function runtimeFunction(HMODULE runtime, const char* name) {
 bool bindVmRuntimeStreams(HMODULE vmLibrary, HANDLE output) {
     HMODULE runtime = importedRuntime(vmLibrary);
     if (runtime == nullptr) {
-        writeLog("The C runtime of the JVM DLL was not found: what the Java VM writes to its standard streams itself is not captured.");
+        notCaptured("The C runtime of the JVM DLL was not found");
         return false;
     }
     auto getOsfHandle = runtimeFunction<GetOsfHandle>(runtime, "_get_osfhandle");
@@ -74,7 +78,7 @@ bool bindVmRuntimeStreams(HMODULE vmLibrary, HANDLE output) {
     auto dup2 = runtimeFunction<Dup2>(runtime, "_dup2");
     auto close = runtimeFunction<Close>(runtime, "_close");
     if (getOsfHandle == nullptr || openOsfHandle == nullptr || dup2 == nullptr || close == nullptr) {
-        writeLog("The C runtime of the JVM DLL lacks _open_osfhandle or _dup2: what the Java VM writes to its standard streams itself is not captured.");
+        notCaptured("The C runtime of the JVM DLL lacks _open_osfhandle or _dup2");
         return false;
     }
     // The runtime's descriptor owns the handle it is given, so it gets a copy of ours.
@@ -86,7 +90,7 @@ bool bindVmRuntimeStreams(HMODULE vmLibrary, HANDLE output) {
     int descriptor = openOsfHandle(reinterpret_cast<intptr_t>(copy), _O_WRONLY | _O_BINARY);
     if (descriptor < 0) {
         CloseHandle(copy);
-        writeLog("_open_osfhandle of the JVM DLL's C runtime failed: what the Java VM writes to its standard streams itself is not captured.");
+        notCaptured("_open_osfhandle of the JVM DLL's C runtime failed");
         return false;
     }
     // A C runtime may make the process's standard handles follow a _dup2 onto 1 and 2 (Wine's
@@ -105,7 +109,7 @@ bool bindVmRuntimeStreams(HMODULE vmLibrary, HANDLE output) {
         }
     }
     if (!bound) {
-        writeLog("_dup2 of the JVM DLL's C runtime failed: what the Java VM writes to its standard streams itself is not captured.");
+        notCaptured("_dup2 of the JVM DLL's C runtime failed");
     }
     return bound;
 }

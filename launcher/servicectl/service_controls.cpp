@@ -1,8 +1,8 @@
 #include "servicectl/service_controls.h"
 
 #include <cstdio>
+#include <string>
 
-#include "diagnostics/system_error.h"
 #include "servicectl/command_failure.h"
 #include "servicectl/service_state_wait.h"
 
@@ -34,9 +34,8 @@ int sendControl(SC_HANDLE service, const ControlCommand& command) {
     SERVICE_STATUS answer = {};
     if (!ControlService(service, command.control, &answer)) {
         DWORD code = GetLastError();
-        std::fprintf(stderr, "ControlService failed (%s).\n", command.argument);
-        printSystemError(code);
-        return static_cast<int>(code);
+        std::string context = std::string("ControlService failed (") + command.argument + ").\n";
+        return static_cast<int>(reportCommandFailure(context.c_str(), code));
     }
     std::fprintf(stderr, "ControlService sent \"%s\" to the service.\n", command.argument);
     std::fprintf(stderr, "Waiting up to %u seconds for service to %s... ", static_cast<unsigned>(command.waitSeconds),

@@ -4,19 +4,17 @@
 
 #include "core/handle_owner.h"
 #include "core/process_state.h"
-#include "diagnostics/system_error.h"
+#include "servicectl/command_failure.h"
+#include "servicectl/service_state_wait.h"
 
 namespace {
 
 // True when the open service is in any state but stopped; false when stopped or the query fails.
 bool checkServiceState(SC_HANDLE service) {
     SERVICE_STATUS_PROCESS status = {};
-    DWORD bytesNeeded = 0;
-    if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<LPBYTE>(&status), sizeof status,
-                              &bytesNeeded)) {
-        DWORD code = GetLastError();
-        std::fprintf(stderr, "failed (QueryServiceStatusEx): ");
-        printSystemError(code);
+    DWORD error = queryServiceStatus(service, status);
+    if (error != ERROR_SUCCESS) {
+        reportCommandFailure("failed (QueryServiceStatusEx): ", error);
         return false;
     }
     if (status.dwCurrentState == SERVICE_STOPPED) {
