@@ -15,9 +15,14 @@ LOG_NAME = "log\\vorna-launcher.log"
 OUTPUT_NAME = "log\\vorna-output.log"
 # "dd.mm.yyyy HH:MM:SS " before each line of the output file.
 OUTPUT_STAMP = 20
-# run-with-command-line's status and message when CreateProcess failed with ERROR_INTERNAL_ERROR
+# Wine's answer when a process it creates dies in Wine's own start-up, before any of its program
+# runs: ERROR_INTERNAL_ERROR, from CreateProcess, and so from StartService for the service's process.
+ERROR_INTERNAL_ERROR = 1359
+# run-with-command-line's status and message when its CreateProcess of the exe got that answer
 RUNNER_NOT_STARTED = 65
 LAUNCHER_NOT_STARTED = b"CreateProcess failed: 1359\r\n"
+# The launcher's own last lines when its StartService got that answer for the service's process
+SERVICE_NOT_STARTED = b"StartService failed.\r\nUnknown error code (1359)\r\n"
 THREAD_DUMPS = "log\\vorna-threads.log"
 # Why the launcher writes a thread dump by itself.
 DUMP_GRACEFUL = '"gracefulShutdown" still runs 10 s after the stop'
@@ -117,16 +122,16 @@ class Installation:
         whole exit code once it has ended: Wine hands a Linux parent only the low 8 bits of a
         Windows exit code. The Result's returncode is the whole code; the runner ends every run
         with a line, so a run that Wine never started is repeated and no other: the runner itself
-        not started (rig_tool repeats that), or the launcher not started, which Wine answers now and
-        then under load with CreateProcess failing with ERROR_INTERNAL_ERROR, the new process
-        having died in Wine's own start-up before running anything of the exe."""
+        not started (rig_tool repeats that), the launcher not started, or the service's process
+        that a "/start" asked for not started. Wine answers the last two now and then under load
+        with ERROR_INTERNAL_ERROR, the new process having died in Wine's own start-up before
+        running anything of its program."""
         runner = self.rig.config["run_with_command_line"]
         for attempt in range(3):
             if attempt:
                 time.sleep(1)
             result = self.rig.rig_tool(runner, self.exe, subprocess.list2cmdline([self.exe, *args]), timeout=timeout)
-            if not (result.returncode == RUNNER_NOT_STARTED and not result.stdout
-                    and LAUNCHER_NOT_STARTED in result.stderr):
+            if not never_started(result):
                 break
         ended = re.fullmatch(rb"(.*)exit=(\d+)\r?\n", result.stdout, re.DOTALL)
         if ended is None:
@@ -148,6 +153,15 @@ class Installation:
 
     def write_properties(self, content):
         self.rig.host_path(self.install + "vorna.properties").write_bytes(content)
+
+
+def never_started(result):
+    """Whether a run of run-with-command-line got ERROR_INTERNAL_ERROR from Wine for the launcher's
+    process or, through the launcher's StartService, for the service's."""
+    if result.returncode == RUNNER_NOT_STARTED and not result.stdout:
+        return LAUNCHER_NOT_STARTED in result.stderr
+    return (re.fullmatch(rb"exit=%d\r?\n" % ERROR_INTERNAL_ERROR, result.stdout) is not None
+            and result.stderr.endswith(SERVICE_NOT_STARTED))
 
 
 def java_escaped(text):

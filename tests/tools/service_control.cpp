@@ -1,6 +1,9 @@
 // A client of the service control manager other than the launcher itself, for the cases where
 // the launcher's own commands cannot be used or are too slow.
-//   service-control start NAME      starts it; prints "error=N" (0 on success)
+//   service-control start NAME      starts it; prints "error=N" (0 on success). A start that Wine
+//                                   answers with ERROR_INTERNAL_ERROR (the service's process died
+//                                   in Wine's own start-up, before any of its program ran) is made
+//                                   again, up to three times in all, a second apart
 //   service-control send NAME CODE  sends the control CODE; prints "error=N" (0 when sent)
 //   service-control storm NAME MS [COUNT]
 //                                   sends pause and continue alternately, as fast as the service
@@ -19,8 +22,18 @@ namespace {
 int start(SC_HANDLE manager, const char* name) {
     SC_HANDLE service = OpenServiceA(manager, name, SERVICE_START);
     DWORD error = ERROR_SUCCESS;
-    if (service == nullptr || !StartServiceA(service, 0, nullptr)) {
+    if (service == nullptr) {
         error = GetLastError();
+    } else {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (attempt > 0) {
+                Sleep(1000);
+            }
+            error = StartServiceA(service, 0, nullptr) ? ERROR_SUCCESS : GetLastError();
+            if (error != ERROR_INTERNAL_ERROR) {
+                break;
+            }
+        }
     }
     std::printf("error=%lu\n", error);
     if (service != nullptr) {
