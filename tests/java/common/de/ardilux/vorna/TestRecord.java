@@ -82,10 +82,14 @@ final class TestRecord {
     }
 
     /** Acts as behaviour.properties asks for the call: "return" (the default), "throw",
-     * "throw:MESSAGE" (an exception with that message), "delay:MS" (then return) or "hang" (never
-     * return). */
+     * "throw:MESSAGE" (an exception with that message), "delay:MS" (then return), "delay-throw:MS"
+     * (then throw, as "throw" does) or "hang" (never return). */
     static void behave(String call) {
         String action = behaviour.getProperty(call, "return");
+        if (action.startsWith("delay-throw:")) {
+            sleep(Long.parseLong(action.substring("delay-throw:".length())));
+            action = "throw";
+        }
         if (action.equals("throw")) {
             record(call + "-throws");
             throw new IllegalStateException("test application was asked to throw from " + call);
