@@ -41,7 +41,9 @@ REPORT_FIELDS = {
 
 class ReportsUnderContention(ServiceCase):
     def test_every_report_is_whole_and_check_points_only_grow(self):
-        self.install()
+        # gracefulShutdown takes a second, so that stop pending lasts longer than the watcher may
+        # be kept from polling on a loaded machine.
+        self.install(gracefulShutdown="delay:1000")
         # One watch sees the start up to running, a second one the storm and the stop.
         start_watch = rig.start_watch(seconds=90, until_state=RUNNING)
         self.addCleanup(start_watch.stop)
